@@ -1,0 +1,278 @@
+// logbench: drives the core's own load and query headless and reports what they did and cost.
+//
+//   logbench --root ROOT --dates D1[,D2...] [--codepage NAME]
+//            [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1] [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]
+//            [--toggle I[,J...]] [--queries N] [--dump FILE]
+//
+// The root goes through the root test and the day-folder scan, the named folders are selected,
+// the actions toggled in order from the start state, the query inputs set (defaults as the
+// window starts: empty keywords, "所有列", exact checked); then one LoadLogData (which runs the
+// query) and N more ApplyFilter runs (default 3). Prints one key=value a line:
+//   files, records, matches, yields (the core's own yields during the load, its query
+//   included; the window's yields when it changes the busy state or paints the grid are not
+//   the core's), status, load_ms, query_ms (median of the extra queries), max_yield_gap_ms,
+//   peak_rss_mib.
+// --dump FILE writes the result list as UTF-8, one record a line (LF), the fifteen grid
+// columns in grid order (row number first) joined by TAB.
+// Exit status: 0 after a successful load, 1 when the load failed (the error, naming the file,
+// on stderr), 2 on a usage error.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/headless_window.h"
+#include "core/keyword_match.h"
+#include "core/log_analyzer.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/os_error.h"
+#include "platform/process_stats.h"
+#include "platform/unicode.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kExitLoadFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+double Milliseconds(Clock::duration duration) {
+  return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+// The headless window, counting the core's yields and the longest time between two of them.
+class BenchWindow : public core::THeadlessWindow {
+ public:
+  void StartMeasuring() {
+    yields_ = 0;
+    maxGap_ = Clock::duration::zero();
+    lastYield_.reset();
+  }
+  long long Yields() const { return yields_; }
+  double MaxGapMs() const { return Milliseconds(maxGap_); }
+
+  void Yield() override {
+    if (inBusyChange_) return;  // the window's own yield, not the core's
+    const Clock::time_point now = Clock::now();
+    if (lastYield_) maxGap_ = std::max(maxGap_, now - *lastYield_);
+    lastYield_ = now;
+    ++yields_;
+  }
+
+  void SetControlsEnabled(bool enabled) override {
+    inBusyChange_ = true;
+    THeadlessWindow::SetControlsEnabled(enabled);
+    inBusyChange_ = false;
+  }
+
+ private:
+  bool inBusyChange_ = false;
+  long long yields_ = 0;
+  Clock::duration maxGap_{};
+  std::optional<Clock::time_point> lastYield_;
+};
+
+struct Options {
+  std::u16string root;
+  std::vector<std::u16string> dates;
+  std::optional<platform::CodePage> codePage;
+  std::u16string keyword[2];
+  std::u16string column[2] = {std::u16string(core::kAllColumns), std::u16string(core::kAllColumns)};
+  bool exact[2] = {true, true};
+  std::vector<int> toggles;
+  int queries = 3;
+  std::string dumpFile;
+};
+
+std::vector<std::string> SplitCommas(std::string_view text) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    items.emplace_back(text.substr(start, comma - start));
+    if (comma == std::string_view::npos) return items;
+    start = comma + 1;
+  }
+}
+
+int ParseInt(std::string_view option, const std::string& text) {
+  std::size_t used = 0;
+  int value = 0;
+  try {
+    value = std::stoi(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != text.size()) {
+    throw UsageError(std::string(option) + " needs a whole number, not '" + text + "'");
+  }
+  return value;
+}
+
+bool ParseFlag(std::string_view option, const std::string& text) {
+  if (text == "0") return false;
+  if (text == "1") return true;
+  throw UsageError(std::string(option) + " takes 0 or 1");
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  bool haveRoot = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view option = argv[i];
+    if (i + 1 >= argc) throw UsageError("missing value after " + std::string(option));
+    const std::string value = argv[++i];
+    const std::u16string text = platform::Utf8ToUtf16(value);
+    if (option == "--root") {
+      options.root = text;
+      haveRoot = true;
+    } else if (option == "--dates") {
+      for (const std::string& date : SplitCommas(value)) {
+        options.dates.push_back(platform::Utf8ToUtf16(date));
+      }
+    } else if (option == "--codepage") {
+      options.codePage = platform::ParseCodePage(value);
+      if (!options.codePage) throw UsageError("unknown code page '" + value + "'");
+    } else if (option == "--kw1" || option == "--kw2") {
+      options.keyword[option == "--kw1" ? 0 : 1] = text;
+    } else if (option == "--col1" || option == "--col2") {
+      options.column[option == "--col1" ? 0 : 1] = text;
+    } else if (option == "--exact1" || option == "--exact2") {
+      options.exact[option == "--exact1" ? 0 : 1] = ParseFlag(option, value);
+    } else if (option == "--toggle") {
+      for (const std::string& index : SplitCommas(value)) {
+        options.toggles.push_back(ParseInt(option, index));
+      }
+    } else if (option == "--queries") {
+      options.queries = ParseInt(option, value);
+      if (options.queries < 0) throw UsageError("--queries cannot be negative");
+    } else if (option == "--dump") {
+      options.dumpFile = value;
+    } else {
+      throw UsageError("unknown option " + std::string(option));
+    }
+  }
+  if (!haveRoot) throw UsageError("--root is required");
+  if (options.dates.empty()) throw UsageError("--dates is required");
+  return options;
+}
+
+void WriteDump(const std::string& fileName, const core::TLogList& records) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  std::string line;
+  for (std::size_t row = 0; row < records.size(); ++row) {
+    line = std::to_string(row + 1);
+    for (const core::TGridColumn& column : core::GRID_HEADERS) {
+      if (!column.field) continue;
+      line += '\t';
+      line += platform::Utf16ToUtf8(records[row].Field(*column.field));
+    }
+    line += '\n';
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  }
+  if (!out) throw std::runtime_error("cannot write " + fileName);
+}
+
+int Run(const Options& options) {
+  BenchWindow window;
+  core::TLogAnalyzer analyzer(window, platform::NativeFileSystem(),
+                              options.codePage.value_or(platform::SystemAnsiCodePage()));
+  window.Attach(analyzer.State());
+  analyzer.InitActionList();
+  analyzer.InitActionKeywords();
+
+  const std::u16string root(core::TrimText(options.root));
+  if (!analyzer.IsValidRoot(root)) {
+    std::cerr << "logbench: not a server root (no LogServer/BaseDir): "
+              << platform::Utf16ToUtf8(root) << '\n';
+    return kExitUsage;
+  }
+  analyzer.State().FSelectedPath = root;
+  analyzer.RefreshDateFolders();
+  if (!window.SelectDates(options.dates)) {
+    std::cerr << "logbench: a day folder named in --dates is not in the date list\n";
+    return kExitUsage;
+  }
+  for (int index : options.toggles)
+    analyzer.ToggleAction(index);
+  for (int i = 0; i < 2; ++i) {
+    window.keyword[i] = options.keyword[i];
+    window.column[i] = options.column[i];
+    window.exact[i] = options.exact[i];
+  }
+
+  window.StartMeasuring();
+  const Clock::time_point loadStart = Clock::now();
+  try {
+    analyzer.LoadLogData();
+  } catch (const platform::OsError& error) {
+    std::cerr << "logbench: " << platform::Utf16ToUtf8(error.Message()) << '\n';
+    return kExitLoadFailed;
+  } catch (const std::exception& error) {
+    std::cerr << "logbench: " << error.what() << '\n';
+    return kExitLoadFailed;
+  }
+  const double loadMs = Milliseconds(Clock::now() - loadStart);
+  const long long loadYields = window.Yields();
+  const double maxGapMs = window.MaxGapMs();
+  const std::u16string statusAfterLoad = window.StatusLine();
+
+  std::vector<double> queryMs;
+  for (int i = 0; i < options.queries; ++i) {
+    const Clock::time_point start = Clock::now();
+    analyzer.ApplyFilter();
+    queryMs.push_back(Milliseconds(Clock::now() - start));
+  }
+  std::sort(queryMs.begin(), queryMs.end());
+  const double medianQueryMs = queryMs.empty() ? 0.0 : queryMs[queryMs.size() / 2];
+
+  if (!options.dumpFile.empty()) WriteDump(options.dumpFile, analyzer.State().FFilteredLogs);
+
+  std::printf("files=%lld\n", static_cast<long long>(analyzer.LastLoadCounts().files));
+  std::printf("records=%zu\n", analyzer.State().FAllLogs.size());
+  std::printf("matches=%zu\n", analyzer.State().FFilteredLogs.size());
+  std::printf("yields=%lld\n", loadYields);
+  std::printf("status=%s\n", platform::Utf16ToUtf8(statusAfterLoad).c_str());
+  std::printf("load_ms=%.1f\n", loadMs);
+  std::printf("query_ms=%.1f\n", medianQueryMs);
+  std::printf("max_yield_gap_ms=%.1f\n", maxGapMs);
+  std::printf("peak_rss_mib=%.1f\n",
+              static_cast<double>(platform::PeakResidentBytes()) / (1024.0 * 1024.0));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  try {
+    options = ParseOptions(argc, argv);
+  } catch (const UsageError& error) {
+    std::cerr << "logbench: " << error.what() << "\n"
+              << "usage: logbench --root ROOT --dates D1[,D2...] [--codepage NAME]\n"
+                 "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
+                 "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
+                 "                [--toggle I[,J...]] [--queries N] [--dump FILE]\n";
+    return kExitUsage;
+  }
+  try {
+    return Run(options);
+  } catch (const std::exception& error) {
+    std::cerr << "logbench: " << error.what() << '\n';
+    return kExitLoadFailed;
+  }
+}

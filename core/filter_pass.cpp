@@ -1,0 +1,125 @@
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "core/action_catalogue.h"
+#include "core/keyword_match.h"
+#include "core/log_analyzer.h"
+#include "core/status_texts.h"
+#include "platform/lower_case.h"
+#include "platform/os_error.h"
+#include "platform/unicode.h"
+
+namespace core {
+
+namespace {
+
+constexpr long long kFilterYieldEvery = 500;
+
+// A keyword condition as the query reads it from the window: off when its box is empty or
+// holds only characters at or below U+0020.
+std::optional<TKeywordCondition> ReadCondition(const IWindowServices& window,
+                                               TCondition condition) {
+  const std::u16string keyword = window.KeywordText(condition);
+  const std::u16string_view trimmed = TrimText(keyword);
+  if (trimmed.empty()) return std::nullopt;
+  return TKeywordCondition(
+      trimmed, window.ColumnText(condition),
+      window.IsExactChecked(condition) ? TMatchMode::kExact : TMatchMode::kFolded);
+}
+
+std::u16string ExceptionMessage(const std::exception& error) {
+  if (const auto* osError = dynamic_cast<const platform::OsError*>(&error)) {
+    return osError->Message();
+  }
+  return platform::Utf8ToUtf16(error.what());
+}
+
+}  // namespace
+
+const TLogAnalyzer::TActionFilterCache& TLogAnalyzer::ActionFilter() {
+  TActionFilterCache& cache = actionFilter_;
+  if (cache.generation == actionGeneration_) return cache;
+  cache.generation = actionGeneration_;
+  cache.keywords.clear();
+  const std::vector<bool>& checked = state_.FActionChecked;
+  const int entries = window_.ActionListCount();
+  cache.passAll = checked.empty() || entries <= 0 || checked[kSelectAllEntry];
+  if (cache.passAll) return cache;
+  bool anyChecked = false;
+  for (std::size_t i = 0; i < checked.size() && i < static_cast<std::size_t>(entries); ++i) {
+    if (IsHeaderOrSelectAll(static_cast<int>(i)) || !checked[i]) continue;
+    anyChecked = true;
+    for (const std::u16string& keyword :
+         GetActionKeywords(window_.ActionListText(static_cast<int>(i)))) {
+      if (keyword.empty()) continue;
+      // The keyword is looked for in the lower-cased LogTime, so it is lower-cased the same
+      // way: a keyword with capitals ("NPC收回") would otherwise never match.
+      std::u16string lowered = keyword;
+      platform::LowerCaseInPlace(lowered);
+      cache.keywords.push_back(std::move(lowered));
+    }
+  }
+  cache.passAll = !anyChecked;
+  return cache;
+}
+
+bool TLogAnalyzer::MatchActionFilter(const TLogRecord& record) {
+  const TActionFilterCache& filter = ActionFilter();
+  if (filter.passAll) return true;
+  if (filter.keywords.empty()) return false;
+  lowerScratch_.assign(record.LogTime());
+  platform::LowerCaseInPlace(lowerScratch_);
+  for (const std::u16string& keyword : filter.keywords) {
+    if (lowerScratch_.find(keyword) != std::u16string::npos) return true;
+  }
+  return false;
+}
+
+void TLogAnalyzer::ApplyFilter() {
+  TLogList& all = state_.FAllLogs;
+  TLogList& result = state_.FFilteredLogs;
+  if (!state_.FIsDataLoaded || all.empty()) {
+    result.clear();
+    window_.RenderGrid();
+    window_.SetStatus(status::kNoData);
+    window_.UpdateStatusBar();
+    return;
+  }
+  const std::optional<TKeywordCondition> first = ReadCondition(window_, TCondition::kFirst);
+  const std::optional<TKeywordCondition> second = ReadCondition(window_, TCondition::kSecond);
+
+  result.clear();
+  // Untouched capacity costs address space only; it spares the copies of a growing list.
+  result.reserve(all.size());
+  long long matches = 0;
+  window_.SetStatus(status::FilteringRecords(static_cast<long long>(all.size())));
+  try {
+    const std::size_t count = all.size();
+    for (std::size_t j = 0; j < count; ++j) {
+      if (j >= all.size()) break;  // a command run during a yield may have replaced the list
+      const TLogRecord& record = all[j];
+      try {
+        if (first && !first->Matches(record)) continue;
+        if (second && !second->Matches(record)) continue;
+        if (!MatchActionFilter(record)) continue;
+        result.push_back(record);
+        ++matches;
+      } catch (...) {
+        continue;  // a record that cannot be tested or kept is left out; the pass goes on
+      }
+      if (matches % kFilterYieldEvery == 0) window_.Yield();
+    }
+  } catch (const std::exception& error) {
+    window_.SetStatus(std::u16string(status::kFilterError) + ExceptionMessage(error));
+  }
+  window_.RenderGrid();
+  window_.UpdateStatusBar();
+  if (matches == 0) {
+    window_.SetStatus(status::kNoMatches);
+  } else {
+    window_.SetStatus(status::MatchesFound(matches));
+  }
+}
+
+}  // namespace core

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/form_state.h"
+#include "core/keyword_match.h"
+#include "core/log_record.h"
+#include "core/window_services.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
+namespace core {
+
+// The state of the main window and the operations of the log data and the query engine on it.
+// The window owns one; every operation reads its inputs from the window's controls through
+// `IWindowServices` when it runs and reports through the same interface. Single-threaded: the
+// window re-enters it only through IWindowServices::Yield.
+class TLogAnalyzer {
+ public:
+  // `ansiCodePage` is the code page log files are decoded in (the system's ANSI code page in
+  // the program). Sets the initial form state; the action list and keyword table stay empty
+  // until InitActionList and InitActionKeywords.
+  TLogAnalyzer(IWindowServices& window, const platform::IFileSystem& fileSystem,
+               platform::CodePage ansiCodePage);
+
+  TFormState& State() noexcept { return state_; }
+  const TFormState& State() const noexcept { return state_; }
+
+  // ---- Directory layout and day folders ----------------------------------------------------
+
+  // Empty when FSelectedPath is empty; otherwise the root, a '\' unless the root already ends
+  // with one, then "LogServer\BaseDir\". Computed afresh at every call.
+  std::u16string GetLogBaseDir() const;
+
+  // The root test: true when root + ('\' unless it ends with one) + "LogServer\BaseDir" is an
+  // existing directory.
+  bool IsValidRoot(std::u16string_view root) const;
+
+  // Rewrites the date list with the day folders of the log base directory (entries not hidden
+  // or system whose names have the YYYY-MM-DD shape), sorted, and reports the scan in the
+  // status line; empties FCurrentSelectedDate. While a load runs it only shows the busy message.
+  void RefreshDateFolders();
+
+  // ---- Loader ------------------------------------------------------------------------------
+
+  // Reads every *.log then *.txt file of the selected day folders, in list order, into
+  // FAllLogs and runs ApplyFilter, under the busy state. Returns at once while a load runs.
+  // A file that cannot be read ends the load by an OsError; the previous records, result,
+  // FIsDataLoaded and FCurrentSelectedDate are then kept, and the busy state is left.
+  void LoadLogData();
+
+  // The counts of the last successful load, as its report "已加载 N 个文件，共 M 条记录" gave
+  // them: every file read (those without records too) and every record.
+  struct TLoadCounts {
+    std::int64_t files = 0;
+    std::int64_t records = 0;
+  };
+  TLoadCounts LastLoadCounts() const noexcept { return lastLoadCounts_; }
+
+  // ---- Action catalogue and selection -------------------------------------------------------
+
+  // Fills the action list with its thirty-three entries and sets the check flags to "select
+  // all" alone.
+  void InitActionList();
+  // Fills the keyword table with its thirty rows.
+  void InitActionKeywords();
+  // The keywords stored for an action text, as listed; empty for an unknown text.
+  const std::vector<std::u16string>& GetActionKeywords(std::u16string_view action) const;
+  // The operator's toggle of one action-list entry; repaints the list.
+  void ToggleAction(int index);
+  // Sets every member of the group under `header` (1 or 26) to `value`; other headers do
+  // nothing. Does not repaint.
+  void SetActionGroup(int header, bool value);
+  // The two action buttons: check "select all" alone, repaint and report.
+  void btnSelectAllActionsClick();
+  void btnClearAllActionsClick();
+
+  // ---- Filter pass -------------------------------------------------------------------------
+
+  // True when the record passes the checked actions: always when nothing but headers is
+  // checked or "select all" is; otherwise when some keyword of a checked action occurs in the
+  // lower-cased LogTime.
+  bool MatchActionFilter(const TLogRecord& record);
+
+  // Rebuilds FFilteredLogs from FAllLogs with the two keyword conditions and the action filter,
+  // renders the grid and reports the outcome.
+  void ApplyFilter();
+
+ private:
+  // The checked actions' keywords, lower-cased, rebuilt whenever the check flags change.
+  struct TActionFilterCache {
+    std::uint64_t generation = ~std::uint64_t{0};
+    bool passAll = true;
+    std::vector<std::u16string> keywords;
+  };
+
+  // What one load has read so far: the temporary list (as the blocks its records live in) and
+  // the counters.
+  struct TLoadProgress {
+    std::vector<TBlockRef> blocks;
+    std::int64_t fileCount = 0;
+    std::int64_t recordCount = 0;
+    std::string fileBytes;  // the file being read, reused from file to file
+  };
+
+  void LoadSelectedFolders();
+  void LeaveLoad();
+  void ReadFolderFiles(std::u16string_view folderPath, std::u16string_view pattern,
+                       TLoadProgress& load);
+  void RecomputeSelectAllFlag();
+  void ResetActionFlags();
+  void ActionFlagsChanged() noexcept { ++actionGeneration_; }
+  const TActionFilterCache& ActionFilter();
+
+  IWindowServices& window_;
+  const platform::IFileSystem& fileSystem_;
+  platform::CodePage ansiCodePage_;
+  TFormState state_;
+  std::uint64_t actionGeneration_ = 0;
+  TActionFilterCache actionFilter_;
+  TLoadCounts lastLoadCounts_;
+  std::u16string lowerScratch_;
+};
+
+}  // namespace core

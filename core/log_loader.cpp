@@ -1,0 +1,199 @@
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/line_parts.h"
+#include "core/log_analyzer.h"
+#include "core/status_texts.h"
+#include "platform/text_decoder.h"
+
+namespace core {
+
+namespace {
+
+constexpr std::int64_t kReadYieldEvery = 1000;
+constexpr std::size_t kCopyYieldEvery = 10000;
+constexpr int kReadingProgressSpan = 50;
+constexpr int kCopyProgressStart = 50;
+constexpr int kCopyProgressSpan = 20;
+constexpr int kFilterProgress = 70;
+
+// A line of a log file's bytes, without its line end.
+struct TByteLine {
+  const char* first;
+  const char* last;
+};
+
+// Cuts bytes into lines: a line ends at CR LF, at a CR alone or at an LF alone (LF CR is two
+// ends with an empty line between). A final line without an end is a line; an end at the very
+// end of the text adds no empty line. CR and LF are single bytes in every code page the logs
+// may use, so the bytes can be cut before they are decoded.
+class TLineCutter {
+ public:
+  explicit TLineCutter(std::string_view text)
+      : next_(text.data()), end_(text.data() + text.size()) {}
+
+  bool Next(TByteLine& line) noexcept {
+    if (next_ == end_) return false;
+    const auto* lf =
+        static_cast<const char*>(std::memchr(next_, '\n', static_cast<std::size_t>(end_ - next_)));
+    const char* lineEnd = lf != nullptr ? lf : end_;
+    const auto* cr = static_cast<const char*>(
+        std::memchr(next_, '\r', static_cast<std::size_t>(lineEnd - next_)));
+    line.first = next_;
+    if (cr == nullptr) {
+      line.last = lineEnd;
+      next_ = lf != nullptr ? lf + 1 : end_;
+    } else {
+      line.last = cr;
+      next_ = (cr + 1 == lf) ? lf + 1 : cr + 1;
+    }
+    return true;
+  }
+
+ private:
+  const char* next_;
+  const char* end_;
+};
+
+// Removes every leading and trailing byte at or below 0x20: exactly the characters at or below
+// U+0020 once decoded, in every code page the logs may use.
+TByteLine Trim(TByteLine line) noexcept {
+  while (line.first != line.last && static_cast<unsigned char>(*line.first) <= 0x20)
+    ++line.first;
+  while (line.last != line.first && static_cast<unsigned char>(line.last[-1]) <= 0x20)
+    --line.last;
+  return line;
+}
+
+std::size_t CountLineFeeds(std::string_view text) noexcept {
+  std::size_t count = 0;
+  const char* at = text.data();
+  const char* end = at + text.size();
+  while (const auto* lf =
+             static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) {
+    ++count;
+    at = lf + 1;
+  }
+  return count;
+}
+
+}  // namespace
+
+void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16string_view pattern,
+                                   TLoadProgress& load) {
+  const platform::TextDecoder& decoder = platform::TextDecoder::For(ansiCodePage_);
+  const std::vector<std::u16string> names =
+      fileSystem_.EnumerateEntries(folderPath, pattern, platform::HiddenEntries::kInclude);
+  for (const std::u16string& name : names) {
+    const std::u16string path = std::u16string(folderPath) + name;
+    ++load.fileCount;
+    fileSystem_.ReadWholeFile(path, load.fileBytes);
+    const std::string_view text = decoder.StripByteOrderMark(load.fileBytes);
+
+    std::size_t unread = text.size();
+    TRecordBlockBuilder builder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits),
+                                CountLineFeeds(text) + 1);
+    TLineCutter cutter(text);
+    TByteLine line{};
+    while (cutter.Next(line)) {
+      unread = static_cast<std::size_t>(text.data() + text.size() - line.first);
+      line = Trim(line);
+      if (line.first == line.last) continue;
+      const auto length = static_cast<std::size_t>(line.last - line.first);
+      if (length > builder.FreeUnits()) {
+        // Only a file of over four billion characters gets here: its lines go on in a new block.
+        if (builder.LineCount() > 0) load.blocks.push_back(builder.Finish());
+        builder = TRecordBlockBuilder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits), 0);
+      }
+      AddLineRecord(builder, SplitLineParts(line.first, line.last),
+                    [&decoder](const char* from, const char* to, char16_t* out) {
+                      return decoder.Decode({from, static_cast<std::size_t>(to - from)}, out);
+                    });
+      ++load.recordCount;
+      if (load.recordCount % kReadYieldEvery == 0) window_.Yield();
+    }
+    if (builder.LineCount() > 0) load.blocks.push_back(builder.Finish());
+  }
+}
+
+void TLogAnalyzer::LoadLogData() {
+  if (state_.FIsLoading) return;
+  state_.FIsLoading = true;
+  try {
+    window_.SetControlsEnabled(false);
+    window_.SetProgressVisible(true);
+    window_.SetProgressPosition(0);
+    window_.SetProgressMax(100);
+    LoadSelectedFolders();
+  } catch (...) {
+    LeaveLoad();
+    throw;
+  }
+  LeaveLoad();
+}
+
+void TLogAnalyzer::LeaveLoad() {
+  window_.SetProgressVisible(false);
+  state_.FIsLoading = false;
+  window_.SetControlsEnabled(true);
+  window_.UpdateLoadButton();
+}
+
+void TLogAnalyzer::LoadSelectedFolders() {
+  TLoadProgress load;
+  std::u16string firstDate;
+
+  const int itemCount = window_.DateFolderCount();
+  int selectedCount = 0;
+  for (int i = 0; i < itemCount; ++i) {
+    if (window_.IsDateFolderSelected(i)) ++selectedCount;
+  }
+  int walked = 0;
+  for (int i = 0; i < itemCount; ++i) {
+    if (!window_.IsDateFolderSelected(i)) continue;
+    const std::u16string name = window_.DateFolderText(i);
+    const int place = walked++;
+    if (firstDate.empty()) firstDate = name;
+    const std::u16string folderPath = GetLogBaseDir() + name + u'\\';
+    if (!fileSystem_.DirectoryExists(folderPath)) continue;
+
+    window_.SetProgressPosition(place * kReadingProgressSpan / selectedCount);
+    window_.SetStatus(status::LoadingFolder(name));
+    window_.Yield();
+    ReadFolderFiles(folderPath, u"*.log", load);
+    ReadFolderFiles(folderPath, u"*.txt", load);
+  }
+  load.fileBytes = std::string();  // the last file's bytes are not needed any more
+
+  TLogList& all = state_.FAllLogs;
+  all = TLogList();
+  all.reserve(static_cast<std::size_t>(load.recordCount));
+  window_.SetStatus(status::kMovingRecords);
+  const auto total = static_cast<std::size_t>(load.recordCount);
+  std::size_t k = 0;
+  for (const TBlockRef& block : load.blocks) {
+    for (std::uint32_t line = 0; line < block->LineCount(); ++line, ++k) {
+      all.emplace_back(block, line);
+      if (k > 0 && k % kCopyYieldEvery == 0) {
+        window_.SetProgressPosition(kCopyProgressStart +
+                                    static_cast<int>(k * kCopyProgressSpan / total));
+        window_.Yield();
+      }
+    }
+  }
+  load.blocks.clear();
+
+  state_.FCurrentSelectedDate = firstDate;
+  state_.FIsDataLoaded = true;
+  lastLoadCounts_ = {load.fileCount, load.recordCount};
+  window_.SetStatus(status::Loaded(load.fileCount, load.recordCount));
+  window_.UpdateStatusBar();
+  window_.SetStatus(status::kFiltering);
+  window_.SetProgressPosition(kFilterProgress);
+  window_.Yield();
+  ApplyFilter();
+}
+
+}  // namespace core

@@ -1,0 +1,78 @@
+#include "core/log_record.h"
+
+#include <algorithm>
+
+#include "core/line_parts.h"
+
+namespace core {
+
+namespace {
+
+// The spans of a record with no block: every field empty.
+constexpr char16_t kNoText[1] = {u'\0'};
+constexpr std::uint16_t kNoEnds[kStoredFieldCount] = {};
+
+std::size_t StoredIndex(TLogField field) noexcept {
+  return field == TLogField::Action ? static_cast<std::size_t>(TLogField::LogTime)
+                                    : static_cast<std::size_t>(field);
+}
+
+}  // namespace
+
+TFieldSpans TLogRecord::Spans() const noexcept {
+  if (!block_) return TFieldSpans(kNoText, kNoEnds, nullptr);
+  return block_->Line(line_);
+}
+
+std::u16string_view TLogRecord::Field(TLogField field) const noexcept {
+  return Spans().Field(StoredIndex(field));
+}
+
+bool operator==(const TLogRecord& a, const TLogRecord& b) noexcept {
+  const TFieldSpans left = a.Spans();
+  const TFieldSpans right = b.Spans();
+  for (std::size_t i = 0; i < kStoredFieldCount; ++i) {
+    if (left.Field(i) != right.Field(i)) return false;
+  }
+  return true;
+}
+
+TLogRecord ParseLogLine(std::u16string_view line) {
+  const char16_t* first = line.data();
+  const TLineParts<char16_t> parts = SplitLineParts(first, first + line.size());
+  TRecordBlockBuilder builder(line.size(), 1);
+  AddLineRecord(builder, parts, [](const char16_t* from, const char16_t* to, char16_t* out) {
+    std::copy(from, to, out);
+    return static_cast<std::size_t>(to - from);
+  });
+  return TLogRecord(builder.Finish(), 0);
+}
+
+const std::array<TGridColumn, kGridColumnCount> GRID_HEADERS = {{
+    {u"序号", std::nullopt, 50},
+    {u"帐号", TLogField::Account, 80},
+    {u"角色名", TLogField::CharName, 120},
+    {u"地图代码", TLogField::MapCode, 70},
+    {u"坐标X", TLogField::PosX, 50},
+    {u"坐标Y", TLogField::PosY, 50},
+    {u"等级", TLogField::Level, 40},
+    {u"物品流水号", TLogField::ItemSerial, 100},
+    {u"物品ID", TLogField::ItemID, 70},
+    {u"物品名称", TLogField::ItemName, 150},
+    {u"参数1", TLogField::Param1, 80},
+    {u"参数2", TLogField::Param2, 80},
+    {u"关联", TLogField::Relation, 80},
+    {u"记录时间", TLogField::LogTime, 120},
+    {u"备注", TLogField::Remark, 100},
+}};
+
+const std::array<TSearchableColumn, kSearchableColumnCount> SEARCHABLE_COLUMNS = {{
+    {u"帐号", TLogField::Account},
+    {u"角色名", TLogField::CharName},
+    {u"物品流水号", TLogField::ItemSerial},
+    {u"物品ID", TLogField::ItemID},
+    {u"物品名称", TLogField::ItemName},
+    {u"关联", TLogField::Relation},
+}};
+
+}  // namespace core

@@ -1,0 +1,65 @@
+#include "core/record_block.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace core {
+
+TFieldSpans TRecordBlock::Line(std::uint32_t line) const noexcept {
+  const TLineEntry& entry = lines_[line];
+  if (entry.end[kStoredFieldCount - 1] != kWideMark) {
+    return TFieldSpans(text_.get() + entry.start, entry.end, nullptr);
+  }
+  const TWideLine& wide = wide_[entry.start];
+  return TFieldSpans(text_.get() + wide.start, nullptr, wide.end);
+}
+
+TRecordBlockBuilder::TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint)
+    : block_(new TRecordBlock), capacity_(textCapacity) {
+  if (capacity_ > kMaxTextUnits) throw std::length_error("record block text too large");
+  // Default-initialised: pages the lines never reach are never touched.
+  block_->text_.reset(new char16_t[capacity_ == 0 ? 1 : capacity_]);
+  block_->lines_.reserve(lineHint);
+}
+
+char16_t* TRecordBlockBuilder::LineStart() noexcept {
+  fieldCount_ = 0;
+  return block_->text_.get() + used_;
+}
+
+void TRecordBlockBuilder::EndField(const char16_t* fieldEnd) noexcept {
+  ends_[fieldCount_++] = static_cast<std::uint32_t>(fieldEnd - (block_->text_.get() + used_));
+}
+
+void TRecordBlockBuilder::CommitLine() {
+  const std::uint32_t length = ends_[kStoredFieldCount - 1];
+  const auto start = static_cast<std::uint32_t>(used_);
+  TRecordBlock::TLineEntry entry{};
+  if (length < TRecordBlock::kWideMark) {
+    entry.start = start;
+    for (std::size_t i = 0; i < kStoredFieldCount; ++i) {
+      entry.end[i] = static_cast<std::uint16_t>(ends_[i]);
+    }
+  } else {
+    TRecordBlock::TWideLine wide{};
+    wide.start = start;
+    for (std::size_t i = 0; i < kStoredFieldCount; ++i)
+      wide.end[i] = ends_[i];
+    entry.start = static_cast<std::uint32_t>(block_->wide_.size());
+    entry.end[kStoredFieldCount - 1] = TRecordBlock::kWideMark;
+    block_->wide_.push_back(wide);
+  }
+  if (block_->lines_.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("too many lines in one record block");
+  }
+  block_->lines_.push_back(entry);
+  used_ += length;
+}
+
+TBlockRef TRecordBlockBuilder::Finish() {
+  TBlockRef ref(block_.release());
+  capacity_ = used_ = 0;
+  return ref;
+}
+
+}  // namespace core

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace core {
+
+// The fourteen fields a record stores, `Account` to `LogTime` in declaration order (`Action`
+// reads `LogTime`).
+inline constexpr std::size_t kStoredFieldCount = 14;
+
+// The stored fields of one line: one run of text holding the fields one after another, and the
+// offset where each ends.
+class TFieldSpans {
+ public:
+  TFieldSpans(const char16_t* text, const std::uint16_t* narrowEnds,
+              const std::uint32_t* wideEnds) noexcept
+      : text_(text), narrowEnds_(narrowEnds), wideEnds_(wideEnds) {}
+
+  // Offset, from the start of the run, where stored field `index` ends.
+  std::size_t End(std::size_t index) const noexcept {
+    return narrowEnds_ != nullptr ? narrowEnds_[index] : wideEnds_[index];
+  }
+  std::size_t Begin(std::size_t index) const noexcept { return index == 0 ? 0 : End(index - 1); }
+  std::u16string_view Field(std::size_t index) const noexcept {
+    return {text_ + Begin(index), End(index) - Begin(index)};
+  }
+  // The run holding stored fields 0 to `count` - 1.
+  std::u16string_view Run(std::size_t count) const noexcept {
+    return {text_, count == 0 ? 0 : End(count - 1)};
+  }
+
+ private:
+  const char16_t* text_;
+  const std::uint16_t* narrowEnds_;
+  const std::uint32_t* wideEnds_;
+};
+
+// An immutable store of the field texts of many lines, shared by the records made from it and
+// freed with the last of them. Lines whose fields total fewer than 65,535 units cost 32 bytes of
+// bookkeeping; longer ones are kept in a side table.
+class TRecordBlock {
+ public:
+  std::uint32_t LineCount() const noexcept { return static_cast<std::uint32_t>(lines_.size()); }
+  TFieldSpans Line(std::uint32_t line) const noexcept;
+
+  // Intrusive, single-threaded reference count; Release deletes the block at zero.
+  void AddRef() noexcept { ++refs_; }
+  void Release() noexcept {
+    if (--refs_ == 0) delete this;
+  }
+
+ private:
+  friend class TRecordBlockBuilder;
+  TRecordBlock() = default;
+
+  static constexpr std::uint16_t kWideMark = 0xFFFF;
+  struct TLineEntry {
+    std::uint32_t start;  // offset of the first field in text_; for a wide line, index in wide_
+    std::uint16_t end[kStoredFieldCount];  // end[13] == kWideMark marks a wide line
+  };
+  struct TWideLine {
+    std::uint32_t start;
+    std::uint32_t end[kStoredFieldCount];
+  };
+
+  std::unique_ptr<char16_t[]> text_;
+  std::vector<TLineEntry> lines_;
+  std::vector<TWideLine> wide_;
+  std::size_t refs_ = 0;
+};
+
+// An owning handle to a block: copying it shares the block.
+class TBlockRef {
+ public:
+  TBlockRef() = default;
+  explicit TBlockRef(TRecordBlock* block) noexcept : block_(block) {
+    if (block_ != nullptr) block_->AddRef();
+  }
+  TBlockRef(const TBlockRef& other) noexcept : TBlockRef(other.block_) {}
+  TBlockRef(TBlockRef&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+  TBlockRef& operator=(TBlockRef other) noexcept {
+    std::swap(block_, other.block_);
+    return *this;
+  }
+  ~TBlockRef() {
+    if (block_ != nullptr) block_->Release();
+  }
+
+  TRecordBlock* Get() const noexcept { return block_; }
+  const TRecordBlock* operator->() const noexcept { return block_; }
+  explicit operator bool() const noexcept { return block_ != nullptr; }
+
+ private:
+  TRecordBlock* block_ = nullptr;
+};
+
+// Fills one block, line by line:
+//   char16_t* out = builder.LineStart();
+//   for each stored field: write its text at out, advance out, builder.EndField(out);
+//   builder.CommitLine();
+// The caller keeps every line within FreeUnits() (checked before LineStart).
+class TRecordBlockBuilder {
+ public:
+  // The largest text one block can hold: offsets are 32-bit.
+  static constexpr std::size_t kMaxTextUnits = 0xFFFF'FFFFu;
+
+  // Room for `textCapacity` units of field text (at most kMaxTextUnits) and about `lineHint`
+  // lines. Untouched capacity costs address space, not memory.
+  TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint);
+
+  std::size_t FreeUnits() const noexcept { return capacity_ - used_; }
+  char16_t* LineStart() noexcept;
+  void EndField(const char16_t* fieldEnd) noexcept;
+  void CommitLine();
+  std::uint32_t LineCount() const noexcept { return block_->LineCount(); }
+
+  // The finished block; the builder is empty afterwards.
+  TBlockRef Finish();
+
+ private:
+  std::unique_ptr<TRecordBlock> block_;
+  std::size_t capacity_ = 0;
+  std::size_t used_ = 0;
+  std::size_t fieldCount_ = 0;
+  std::uint32_t ends_[kStoredFieldCount] = {};
+};
+
+}  // namespace core

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Whether an enumeration returns entries marked hidden or system. POSIX has no such marks: there
+// a name beginning with '.' counts as hidden.
+enum class HiddenEntries { kInclude, kSkip };
+
+// The file system as the log tools see it. Paths use '\' as separator, as on Windows; the POSIX
+// implementation maps every '\' to '/' before it touches the file system. Tests substitute their
+// own implementation to make a read fail.
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+
+  // True when `path` names an existing directory (a link to one counts).
+  virtual bool DirectoryExists(std::u16string_view path) const = 0;
+
+  // The names (not paths) of the entries of `directory` whose names match `pattern`, in the
+  // order the file system gives them. The pattern matches as on Windows: '*' matches any run of
+  // characters, '?' one character, letters case-insensitively; "*.*" matches every name. Every
+  // kind of entry is returned (files, directories, devices, links), "." and ".." included when
+  // the pattern matches them. A directory that is missing or cannot be read gives no entries.
+  virtual std::vector<std::u16string> EnumerateEntries(std::u16string_view directory,
+                                                       std::u16string_view pattern,
+                                                       HiddenEntries hidden) const = 0;
+
+  // Replaces `bytes` with the whole content of the file at `path`, opened for reading while
+  // other programs may read but not write it. Throws OsError, naming the full path and adding
+  // the system's description, when the file cannot be opened or read: a missing file, access
+  // denied, a file held open for writing by another program (Windows), and anything that is not
+  // a regular file (a directory, a FIFO, a device). Never blocks on a FIFO and never reads more
+  // than the file's size at open time.
+  virtual void ReadWholeFile(std::u16string_view path, std::string& bytes) const = 0;
+};
+
+// The implementation for the operating system the program runs on.
+const IFileSystem& NativeFileSystem();
+
+}  // namespace platform

@@ -1,0 +1,151 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "platform/os_error.h"
+#include "platform/posix/native_path.h"
+#include "platform/unicode.h"
+#include "platform/wildcard.h"
+
+namespace platform {
+namespace {
+
+using posix::NameFromNative;
+using posix::NativePath;
+
+// strerror_r comes in two forms: the GNU one returns the text (maybe not in the buffer), the
+// XSI one fills the buffer and returns 0. Overloading on the result serves whichever the C
+// library declares; the other overload goes unused.
+[[maybe_unused]] const char* ErrorText(const char* gnuResult, const char* /*buffer*/) {
+  return gnuResult;
+}
+[[maybe_unused]] const char* ErrorText(int xsiResult, const char* buffer) {
+  return xsiResult == 0 ? buffer : "Unknown error";
+}
+
+// The C library's description of an errno value, in the language of its messages.
+std::u16string SystemDescription(int error) {
+  char buffer[256] = {};
+  return Utf8ToUtf16(ErrorText(strerror_r(error, buffer, sizeof buffer), buffer));
+}
+
+// The message the operator sees: the path as the file system was asked for it, then why.
+[[noreturn]] void ThrowFileError(const std::string& nativePath, std::u16string_view description) {
+  std::u16string message = NameFromNative(nativePath);
+  message += u": ";
+  message += description;
+  throw OsError(std::move(message));
+}
+
+// A NUL unit would cut the path short at the system call and name another file.
+bool HasEmbeddedNul(const std::string& nativePath) {
+  return nativePath.find('\0') != std::string::npos;
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+  ~FileDescriptor() { ::close(descriptor_); }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int Get() const { return descriptor_; }
+
+ private:
+  int descriptor_;
+};
+
+struct DirectoryCloser {
+  void operator()(DIR* directory) const { ::closedir(directory); }
+};
+using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
+
+class PosixFileSystem final : public IFileSystem {
+ public:
+  bool DirectoryExists(std::u16string_view path) const override {
+    const std::string native = NativePath(path);
+    struct stat status {};
+    return !HasEmbeddedNul(native) && ::stat(native.c_str(), &status) == 0 &&
+           S_ISDIR(status.st_mode);
+  }
+
+  std::vector<std::u16string> EnumerateEntries(std::u16string_view directory,
+                                               std::u16string_view pattern,
+                                               HiddenEntries hidden) const override {
+    const std::string native = NativePath(directory);
+    if (HasEmbeddedNul(native)) return {};
+    const DirectoryHandle handle(::opendir(native.c_str()));
+    if (!handle) return {};
+    std::vector<std::u16string> names;
+    while (true) {
+      errno = 0;
+      const dirent* entry = ::readdir(handle.get());
+      if (entry == nullptr) break;
+      const std::string_view rawName(entry->d_name);
+      // POSIX marks no entry hidden or system; by convention a leading '.' hides a name.
+      if (hidden == HiddenEntries::kSkip && rawName.starts_with('.')) continue;
+      std::u16string name = NameFromNative(rawName);
+      if (MatchesWildcard(name, pattern)) names.push_back(std::move(name));
+    }
+    // A listing cut short by a read error would pass for a complete one.
+    if (errno != 0) return {};
+    return names;
+  }
+
+  // POSIX has no share modes: other programs may still write the file while it is read. The
+  // size taken at open bounds the read, so a file that grows meanwhile is read to that size and
+  // one that shrinks ends where it ends.
+  void ReadWholeFile(std::u16string_view path, std::string& bytes) const override {
+    const std::string native = NativePath(path);
+    if (HasEmbeddedNul(native)) ThrowFileError(native, SystemDescription(ENOENT));
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is rejected below anyway.
+    int descriptor = -1;
+    do {
+      descriptor = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) ThrowFileError(native, SystemDescription(errno));
+    const FileDescriptor file(descriptor);
+
+    struct stat status {};
+    if (::fstat(file.Get(), &status) != 0) ThrowFileError(native, SystemDescription(errno));
+    if (S_ISDIR(status.st_mode)) ThrowFileError(native, SystemDescription(EISDIR));
+    if (!S_ISREG(status.st_mode)) ThrowFileError(native, u"Not a regular file");
+    if (static_cast<std::uintmax_t>(status.st_size) > bytes.max_size()) {
+      ThrowFileError(native, SystemDescription(EFBIG));
+    }
+
+    const auto size = static_cast<std::size_t>(status.st_size);
+    bytes.resize(size);
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t count = ::read(file.Get(), bytes.data() + done, size - done);
+      if (count > 0) {
+        done += static_cast<std::size_t>(count);
+      } else if (count == 0) {
+        break;
+      } else if (errno != EINTR) {
+        ThrowFileError(native, SystemDescription(errno));
+      }
+    }
+    bytes.resize(done);
+  }
+};
+
+}  // namespace
+
+const IFileSystem& NativeFileSystem() {
+  static const PosixFileSystem fileSystem;
+  return fileSystem;
+}
+
+}  // namespace platform

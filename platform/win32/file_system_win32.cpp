@@ -1,0 +1,182 @@
+#include "platform/file_system.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/os_error.h"
+
+namespace platform {
+namespace {
+
+// On Windows wchar_t is a UTF-16 code unit, so the layer's paths go to the W functions as they
+// are, unit for unit.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+std::wstring WidePath(std::u16string_view path) {
+  std::wstring wide(path.size(), L'\0');
+  std::transform(path.begin(), path.end(), wide.begin(),
+                 [](char16_t unit) { return static_cast<wchar_t>(unit); });
+  return wide;
+}
+
+std::u16string FromWide(const wchar_t* text) {
+  std::u16string result;
+  for (; *text != L'\0'; ++text)
+    result.push_back(static_cast<char16_t>(*text));
+  return result;
+}
+
+// A NUL unit would cut the path short at the system call and name another file.
+bool HasEmbeddedNul(std::u16string_view path) {
+  return path.find(u'\0') != path.npos;
+}
+
+// The system's description of an error code, in the user's language, without the line end
+// FormatMessageW puts after it.
+std::u16string SystemDescription(DWORD error) {
+  wchar_t buffer[512] = {};
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                     buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+  if (length == 0) return u"Error " + FromWide(std::to_wstring(error).c_str());
+  std::u16string description = FromWide(buffer);
+  while (!description.empty() && (description.back() == u'\r' || description.back() == u'\n' ||
+                                  description.back() == u' ')) {
+    description.pop_back();
+  }
+  return description;
+}
+
+// The message the operator sees: the path as the file system was asked for it, then why.
+[[noreturn]] void ThrowFileError(std::u16string_view path, std::u16string_view description) {
+  std::u16string message(path);
+  message += u": ";
+  message += description;
+  throw OsError(std::move(message));
+}
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() { CloseHandle(handle_); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() { FindClose(handle_); }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// ReadFile takes a 32-bit count; larger files are read in pieces of this size.
+constexpr std::size_t kReadChunk = std::size_t{1} << 30;
+
+class Win32FileSystem final : public IFileSystem {
+ public:
+  bool DirectoryExists(std::u16string_view path) const override {
+    if (HasEmbeddedNul(path)) return false;
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+
+  // The system matches the pattern, against the long name and against the 8.3 short name where
+  // the volume keeps one.
+  std::vector<std::u16string> EnumerateEntries(std::u16string_view directory,
+                                               std::u16string_view pattern,
+                                               HiddenEntries hidden) const override {
+    if (HasEmbeddedNul(directory) || HasEmbeddedNul(pattern)) return {};
+    std::wstring query = WidePath(directory);
+    if (!query.ends_with(L'\\')) query += L'\\';
+    query += WidePath(pattern);
+
+    WIN32_FIND_DATAW entry{};
+    const HANDLE first = FindFirstFileW(query.c_str(), &entry);
+    if (first == INVALID_HANDLE_VALUE) return {};  // no match, a missing or unreadable folder
+    const FindHandle find(first);
+    constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    std::vector<std::u16string> names;
+    do {
+      if (hidden == HiddenEntries::kSkip && (entry.dwFileAttributes & kHiddenOrSystem) != 0) {
+        continue;
+      }
+      names.push_back(FromWide(entry.cFileName));
+    } while (FindNextFileW(find.Get(), &entry) != FALSE);
+    // A listing cut short by a read error would pass for a complete one.
+    if (GetLastError() != ERROR_NO_MORE_FILES) return {};
+    return names;
+  }
+
+  // Other programs may read the file meanwhile but not write it: a file already open for
+  // writing elsewhere fails with a sharing violation. The size taken at open bounds the read.
+  void ReadWholeFile(std::u16string_view path, std::string& bytes) const override {
+    if (HasEmbeddedNul(path)) ThrowFileError(path, SystemDescription(ERROR_INVALID_NAME));
+    // A directory cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: it fails here with
+    // access denied.
+    const HANDLE opened =
+        CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) ThrowFileError(path, SystemDescription(GetLastError()));
+    const FileHandle file(opened);
+
+    // Devices ("NUL", "CON", a COM port) and pipes open like files; reading them could block
+    // or never end.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) ThrowFileError(path, u"Not a regular file");
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.Get(), &size) == FALSE) {
+      ThrowFileError(path, SystemDescription(GetLastError()));
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) > bytes.max_size()) {
+      ThrowFileError(path, SystemDescription(ERROR_FILE_TOO_LARGE));
+    }
+
+    const auto total = static_cast<std::size_t>(size.QuadPart);
+    bytes.resize(total);
+    std::size_t done = 0;
+    while (done < total) {
+      const auto wanted = static_cast<DWORD>(std::min(total - done, kReadChunk));
+      DWORD count = 0;
+      if (ReadFile(file.Get(), bytes.data() + done, wanted, &count, nullptr) == FALSE) {
+        ThrowFileError(path, SystemDescription(GetLastError()));
+      }
+      if (count == 0) break;  // the file shrank since it was opened
+      done += count;
+    }
+    bytes.resize(done);
+  }
+};
+
+}  // namespace
+
+const IFileSystem& NativeFileSystem() {
+  static const Win32FileSystem fileSystem;
+  return fileSystem;
+}
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+#include "platform/code_page.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace platform {
+
+CodePage SystemAnsiCodePage() {
+  return CodePage{GetACP()};
+}
+
+}  // namespace platform

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/keyword_match.h"
+#include "core/log_record.h"
+
+namespace {
+
+using core::MatchKeyword;
+using core::MatchText;
+using core::TMatchMode;
+
+TEST(MatchText, ComparesExactlyOrAsAsciiFoldedSubstring) {
+  struct Case {
+    const char* name;
+    std::u16string value;
+    std::u16string keyword;
+    TMatchMode mode;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"exact is case sensitive", u"ABC", u"abc", TMatchMode::kExact, false},
+      {"folded ignores ASCII case", u"ABC", u"abc", TMatchMode::kFolded, true},
+      {"folded keyword in capitals", u"xabcx", u"BC", TMatchMode::kFolded, true},
+      {"full-width letters do not fold", u"\uFF41", u"\uFF21", TMatchMode::kFolded, false},
+      {"accented letters do not fold", u"\u00E4", u"\u00C4", TMatchMode::kFolded, false},
+      {"exact needs the whole field", u"100 ", u"100", TMatchMode::kExact, false},
+      {"folded finds it inside", u"100 ", u"100", TMatchMode::kFolded, true},
+      {"keyword longer than the field", u"ab", u"abc", TMatchMode::kFolded, false},
+      {"empty value never matches folded", u"", u"a", TMatchMode::kFolded, false},
+      {"two empty texts are the same", u"", u"", TMatchMode::kExact, true},
+      {"empty against non-empty", u"", u"a", TMatchMode::kExact, false},
+      {"Chinese substring", u"屠龙刀", u"龙", TMatchMode::kFolded, true},
+      {"match at the very end", u"aaab", u"ab", TMatchMode::kFolded, true},
+      {"partial prefix then miss", u"abab", u"abc", TMatchMode::kFolded, false},
+      {"'@' is not a folded '`'", u"@", u"`", TMatchMode::kFolded, false},
+      {"'[' is not a folded '{'", u"{", u"[", TMatchMode::kFolded, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(MatchText(c.value, c.keyword, c.mode), c.expected);
+  }
+}
+
+// Account=acc, CharName=Hero, ItemSerial=12345, ItemID=77, ItemName=屠龙刀, Relation=HeroFriend,
+// MapCode=MAPX.
+const core::TLogRecord kRecord = core::ParseLogLine(
+    u"0\tacc\t2\tHero\t4\tMAPX\t6\t7\t8\t12345\t77\t屠龙刀\t12\t13\tHeroFriend\tremark\ttime");
+
+TEST(MatchKeyword, PicksTheFieldsByTheColumnText) {
+  struct Case {
+    const char* name;
+    std::u16string keyword;
+    std::u16string column;
+    TMatchMode mode;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"all columns, in the item name", u"龙", u"所有列", TMatchMode::kFolded, true},
+      {"all columns, only in MapCode", u"mapx", u"所有列", TMatchMode::kFolded, false},
+      {"all columns, only in Remark", u"remark", u"所有列", TMatchMode::kFolded, false},
+      {"all columns, only in LogTime", u"time", u"所有列", TMatchMode::kFolded, false},
+      {"all columns, in CharName and Relation", u"hero", u"所有列", TMatchMode::kFolded, true},
+      {"all columns, exact", u"77", u"所有列", TMatchMode::kExact, true},
+      {"all columns, exact part of a field", u"234", u"所有列", TMatchMode::kExact, false},
+      {"across two fields is no match", u"accHero", u"所有列", TMatchMode::kFolded, false},
+      {"across serial and item id", u"4577", u"所有列", TMatchMode::kFolded, false},
+      {"one column", u"234", u"物品流水号", TMatchMode::kFolded, true},
+      {"one column, other field", u"acc", u"物品流水号", TMatchMode::kFolded, false},
+      {"relation column", u"friend", u"关联", TMatchMode::kFolded, true},
+      {"account exact", u"acc", u"帐号", TMatchMode::kExact, true},
+      {"unknown column", u"acc", u"地图代码", TMatchMode::kFolded, false},
+      {"empty column", u"acc", u"", TMatchMode::kFolded, false},
+      {"column with a space", u"acc", u"帐号 ", TMatchMode::kFolded, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(MatchKeyword(kRecord, c.keyword, c.column, c.mode), c.expected);
+  }
+}
+
+TEST(MatchKeyword, AllColumnsFindsAHitAfterAFalseOneAcrossAFieldBoundary) {
+  // "ab" spans Account|CharName at the first occurrence, then occurs inside ItemName.
+  const core::TLogRecord record =
+      core::ParseLogLine(u"0\txa\t2\tbx\t4\t5\t6\t7\t8\t9\t10\tzzabzz\t12\t13\t14");
+  EXPECT_TRUE(MatchKeyword(record, u"AB", u"所有列", TMatchMode::kFolded));
+  EXPECT_FALSE(MatchKeyword(record, u"AB", u"帐号", TMatchMode::kFolded));
+}
+
+TEST(TrimText, RemovesEveryCharacterAtOrBelowSpaceAtBothEnds) {
+  using namespace std::literals;
+  EXPECT_EQ(core::TrimText(u"\t\r\n \x01"
+                           u"a b\0 "sv),
+            u"a b");
+  EXPECT_EQ(core::TrimText(u"a\0b"sv), u"a\0b"sv);  // a NUL inside stays
+  EXPECT_EQ(core::TrimText(u"   "), u"");
+  EXPECT_EQ(core::TrimText(u"\u3000x\u3000"), u"\u3000x\u3000");  // ideographic space stays
+}
+
+}  // namespace
