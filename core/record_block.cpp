@@ -22,15 +22,6 @@ TRecordBlockBuilder::TRecordBlockBuilder(std::size_t textCapacity, std::size_t l
   block_->lines_.reserve(lineHint);
 }
 
-char16_t* TRecordBlockBuilder::LineStart() noexcept {
-  fieldCount_ = 0;
-  return block_->text_.get() + used_;
-}
-
-void TRecordBlockBuilder::EndField(const char16_t* fieldEnd) noexcept {
-  ends_[fieldCount_++] = static_cast<std::uint32_t>(fieldEnd - (block_->text_.get() + used_));
-}
-
 void TRecordBlockBuilder::CommitLine() {
   const std::uint32_t length = ends_[kStoredFieldCount - 1];
   const auto start = static_cast<std::uint32_t>(used_);

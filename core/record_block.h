@@ -114,8 +114,14 @@ class TRecordBlockBuilder {
   TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint);
 
   std::size_t FreeUnits() const noexcept { return capacity_ - used_; }
-  char16_t* LineStart() noexcept;
-  void EndField(const char16_t* fieldEnd) noexcept;
+  char16_t* LineStart() noexcept {
+    fieldCount_ = 0;
+    lineStart_ = block_->text_.get() + used_;
+    return lineStart_;
+  }
+  void EndField(const char16_t* fieldEnd) noexcept {
+    ends_[fieldCount_++] = static_cast<std::uint32_t>(fieldEnd - lineStart_);
+  }
   void CommitLine();
   std::uint32_t LineCount() const noexcept { return block_->LineCount(); }
 
@@ -127,6 +133,7 @@ class TRecordBlockBuilder {
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
   std::size_t fieldCount_ = 0;
+  char16_t* lineStart_ = nullptr;
   std::uint32_t ends_[kStoredFieldCount] = {};
 };
 

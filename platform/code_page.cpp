@@ -73,100 +73,43 @@ LocaleName SplitLocaleName(std::string_view text) {
   return parts;
 }
 
-// The ANSI code page of each language, as Windows assigns it to the language's locales.
-// Chinese, whose code page depends on the territory, and script variants are decided before
-// this table is consulted.
-struct LanguageCodePage {
-  std::string_view language;
+// The ANSI code page Windows assigns to the locales of each language, the languages of a code
+// page separated by spaces. Chinese, whose code page depends on the territory, and script
+// variants are decided before this table is consulted.
+struct LanguageGroup {
   CodePage page;
+  std::string_view languages;
 };
 
 constexpr CodePage kCentralEuropean{1250};
 constexpr CodePage kCyrillic{1251};
-constexpr CodePage kTurkish{1254};
 
-constexpr std::array kLanguageCodePages{
-    // Western European
-    LanguageCodePage{"af", kCodePageWestern},
-    LanguageCodePage{"br", kCodePageWestern},
-    LanguageCodePage{"ca", kCodePageWestern},
-    LanguageCodePage{"co", kCodePageWestern},
-    LanguageCodePage{"cy", kCodePageWestern},
-    LanguageCodePage{"da", kCodePageWestern},
-    LanguageCodePage{"de", kCodePageWestern},
-    LanguageCodePage{"en", kCodePageWestern},
-    LanguageCodePage{"es", kCodePageWestern},
-    LanguageCodePage{"eu", kCodePageWestern},
-    LanguageCodePage{"fi", kCodePageWestern},
-    LanguageCodePage{"fil", kCodePageWestern},
-    LanguageCodePage{"fo", kCodePageWestern},
-    LanguageCodePage{"fr", kCodePageWestern},
-    LanguageCodePage{"fy", kCodePageWestern},
-    LanguageCodePage{"ga", kCodePageWestern},
-    LanguageCodePage{"gd", kCodePageWestern},
-    LanguageCodePage{"gl", kCodePageWestern},
-    LanguageCodePage{"id", kCodePageWestern},
-    LanguageCodePage{"is", kCodePageWestern},
-    LanguageCodePage{"it", kCodePageWestern},
-    LanguageCodePage{"lb", kCodePageWestern},
-    LanguageCodePage{"ms", kCodePageWestern},
-    LanguageCodePage{"nb", kCodePageWestern},
-    LanguageCodePage{"nl", kCodePageWestern},
-    LanguageCodePage{"nn", kCodePageWestern},
-    LanguageCodePage{"no", kCodePageWestern},
-    LanguageCodePage{"oc", kCodePageWestern},
-    LanguageCodePage{"pt", kCodePageWestern},
-    LanguageCodePage{"rm", kCodePageWestern},
-    LanguageCodePage{"sv", kCodePageWestern},
-    LanguageCodePage{"sw", kCodePageWestern},
-    LanguageCodePage{"tl", kCodePageWestern},
-    LanguageCodePage{"xh", kCodePageWestern},
-    LanguageCodePage{"zu", kCodePageWestern},
-    // Central European
-    LanguageCodePage{"bs", kCentralEuropean},
-    LanguageCodePage{"cs", kCentralEuropean},
-    LanguageCodePage{"hr", kCentralEuropean},
-    LanguageCodePage{"hu", kCentralEuropean},
-    LanguageCodePage{"pl", kCentralEuropean},
-    LanguageCodePage{"ro", kCentralEuropean},
-    LanguageCodePage{"sk", kCentralEuropean},
-    LanguageCodePage{"sl", kCentralEuropean},
-    LanguageCodePage{"sq", kCentralEuropean},
-    LanguageCodePage{"tk", kCentralEuropean},
-    // Cyrillic
-    LanguageCodePage{"ba", kCyrillic},
-    LanguageCodePage{"be", kCyrillic},
-    LanguageCodePage{"bg", kCyrillic},
-    LanguageCodePage{"kk", kCyrillic},
-    LanguageCodePage{"ky", kCyrillic},
-    LanguageCodePage{"mk", kCyrillic},
-    LanguageCodePage{"mn", kCyrillic},
-    LanguageCodePage{"ru", kCyrillic},
-    LanguageCodePage{"sah", kCyrillic},
-    LanguageCodePage{"sr", kCyrillic},
-    LanguageCodePage{"tg", kCyrillic},
-    LanguageCodePage{"tt", kCyrillic},
-    LanguageCodePage{"uk", kCyrillic},
-    // Turkish
-    LanguageCodePage{"az", kTurkish},
-    LanguageCodePage{"tr", kTurkish},
-    LanguageCodePage{"uz", kTurkish},
-    // Baltic
-    LanguageCodePage{"et", CodePage{1257}},
-    LanguageCodePage{"lt", CodePage{1257}},
-    LanguageCodePage{"lv", CodePage{1257}},
-    // Greek, Hebrew, Arabic, Vietnamese, Thai, Japanese, Korean
-    LanguageCodePage{"el", CodePage{1253}},
-    LanguageCodePage{"he", CodePage{1255}},
-    LanguageCodePage{"iw", CodePage{1255}},
-    LanguageCodePage{"ar", CodePage{1256}},
-    LanguageCodePage{"fa", CodePage{1256}},
-    LanguageCodePage{"ur", CodePage{1256}},
-    LanguageCodePage{"vi", CodePage{1258}},
-    LanguageCodePage{"th", CodePage{874}},
-    LanguageCodePage{"ja", CodePage{932}},
-    LanguageCodePage{"ko", CodePage{949}},
+constexpr std::array kLanguageGroups{
+    LanguageGroup{kCodePageWestern,
+                  "af br ca co cy da de en es eu fi fil fo fr fy ga gd gl id is it lb ms nb nl "
+                  "nn no oc pt rm sv sw tl xh zu"},
+    LanguageGroup{kCentralEuropean, "bs cs hr hu pl ro sk sl sq tk"},
+    LanguageGroup{kCyrillic, "ba be bg kk ky mk mn ru sah sr tg tt uk"},
+    LanguageGroup{CodePage{1253}, "el"},
+    LanguageGroup{CodePage{1254}, "az tr uz"},
+    LanguageGroup{CodePage{1255}, "he iw"},
+    LanguageGroup{CodePage{1256}, "ar fa ur"},
+    LanguageGroup{CodePage{1257}, "et lt lv"},
+    LanguageGroup{CodePage{1258}, "vi"},
+    LanguageGroup{CodePage{874}, "th"},
+    LanguageGroup{CodePage{932}, "ja"},
+    LanguageGroup{CodePage{949}, "ko"},
 };
+
+bool ListContains(std::string_view spaceSeparated, std::string_view word) {
+  while (!spaceSeparated.empty()) {
+    const std::size_t space = spaceSeparated.find(' ');
+    if (EqualsIgnoringAsciiCase(spaceSeparated.substr(0, space), word)) return true;
+    if (space == std::string_view::npos) break;
+    spaceSeparated.remove_prefix(space + 1);
+  }
+  return false;
+}
 
 // Languages written in two scripts, whose locales name the less common one by a modifier
 // (sr_RS@latin, uz_UZ@cyrillic) and take that script's code page.
@@ -203,8 +146,8 @@ CodePage CodePageForLocale(std::string_view localeName) {
       return variant.page;
     }
   }
-  for (const LanguageCodePage& entry : kLanguageCodePages) {
-    if (EqualsIgnoringAsciiCase(locale.language, entry.language)) return entry.page;
+  for (const LanguageGroup& group : kLanguageGroups) {
+    if (ListContains(group.languages, locale.language)) return group.page;
   }
   // Languages Windows gives no ANSI code page (Hindi, Bengali, Tamil...) use UTF-8.
   return kCodePageUtf8;

@@ -26,8 +26,9 @@ constexpr std::size_t kChunkUnits = 8;
 
 bool IsAsciiChunk(const char16_t* units) {
   char16_t bits = 0;
-  for (std::size_t i = 0; i < kChunkUnits; ++i)
+  for (std::size_t i = 0; i < kChunkUnits; ++i) {
     bits |= units[i];
+  }
   return bits < 0x80;
 }
 
@@ -42,15 +43,18 @@ void LowerCaseInPlace(std::span<char16_t> text) {
   for (; i + kChunkUnits <= text.size(); i += kChunkUnits) {
     char16_t* chunk = text.data() + i;
     if (IsAsciiChunk(chunk)) {
-      for (std::size_t j = 0; j < kChunkUnits; ++j)
+      for (std::size_t j = 0; j < kChunkUnits; ++j) {
         chunk[j] = LowerAscii(chunk[j]);
+      }
     } else {
-      for (std::size_t j = 0; j < kChunkUnits; ++j)
+      for (std::size_t j = 0; j < kChunkUnits; ++j) {
         chunk[j] = LowerFromTable(chunk[j]);
+      }
     }
   }
-  for (; i < text.size(); ++i)
+  for (; i < text.size(); ++i) {
     text[i] = LowerCaseUnit(text[i]);
+  }
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/text_decoder.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -33,7 +34,8 @@ constexpr unsigned char kLastHighByte = 0xFE;
 // The first byte of the sequences that map by rule to U+10000 (90 30 81 30) and beyond.
 constexpr unsigned char kFirstSupplementaryLead = 0x90;
 constexpr unsigned char kLastSupplementaryLead = 0xE3;
-constexpr std::uint32_t kFirstSupplementaryIndex = (0x90 - 0x81) * 10 * 1260;
+constexpr std::uint32_t kFirstSupplementaryIndex =
+    (kFirstSupplementaryLead - kFirstHighByte) * 10 * 1260;
 
 constexpr char32_t kFirstSupplementary = 0x10000;
 constexpr char32_t kLastCodePoint = 0x10FFFF;
@@ -72,16 +74,18 @@ std::size_t FirstMarkedByte(std::uint64_t highBits) {
 // them, from the first, are below 0x80. Only those units are decoded text (every code page this
 // decoder accepts decodes such bytes to themselves); the caller overwrites the others. The bytes
 // are copied to a local array first so that the compiler knows they cannot overlap `out` and
-// widens them with vector instructions.
+// widens them with vector instructions. Declared inline because it must be inlined into the
+// decoding loop to be fast, which GCC does not do on its own.
 inline std::size_t WidenBlock(const unsigned char* in, char16_t* out) {
   unsigned char block[kBlockSize];
   std::memcpy(block, in, kBlockSize);
-  for (std::size_t k = 0; k < kBlockSize; ++k)
+  for (std::size_t k = 0; k < kBlockSize; ++k) {
     out[k] = block[k];
+  }
   std::uint64_t first = 0;
   std::uint64_t second = 0;
-  std::memcpy(&first, block, sizeof first);
-  std::memcpy(&second, block + sizeof first, sizeof second);
+  std::memcpy(&first, in, sizeof first);
+  std::memcpy(&second, in + sizeof first, sizeof second);
   if ((first & kHighBits) != 0) return FirstMarkedByte(first & kHighBits);
   if ((second & kHighBits) != 0) return sizeof first + FirstMarkedByte(second & kHighBits);
   return kBlockSize;
@@ -132,16 +136,12 @@ std::size_t DecodeBytes(const unsigned char* in, std::size_t size, char16_t* out
 // of them must lie in. The narrowed ranges exclude overlong forms (E0, F0), surrogates (ED) and
 // code points above U+10FFFF (F4).
 struct Utf8Lead {
-  std::size_t continuations;
-  unsigned char secondLow;
-  unsigned char secondHigh;
+  std::uint8_t continuations;  // 0 for a byte that starts no sequence
+  std::uint8_t secondLow;
+  std::uint8_t secondHigh;
 };
 
-constexpr unsigned char kContinuationLow = 0x80;
-constexpr unsigned char kContinuationHigh = 0xBF;
-
-// Classifies a byte at or above 0x80; `continuations` is 0 for one that starts no sequence.
-Utf8Lead ClassifyUtf8Lead(unsigned char byte) {
+constexpr Utf8Lead ClassifyUtf8Lead(unsigned char byte) {
   if (byte >= 0xC2 && byte <= 0xDF) return {1, 0x80, 0xBF};
   if (byte == 0xE0) return {2, 0xA0, 0xBF};
   if (byte == 0xED) return {2, 0x80, 0x9F};
@@ -152,24 +152,48 @@ Utf8Lead ClassifyUtf8Lead(unsigned char byte) {
   return {0, 0, 0};
 }
 
+constexpr std::array<Utf8Lead, 256> kUtf8Leads = [] {
+  std::array<Utf8Lead, 256> leads{};
+  for (std::size_t byte = 0; byte < leads.size(); ++byte) {
+    leads[byte] = ClassifyUtf8Lead(static_cast<unsigned char>(byte));
+  }
+  return leads;
+}();
+
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+char32_t AppendSixBits(char32_t code, unsigned char continuation) {
+  return (code << 6) | (continuation & 0x3Fu);
+}
+
 // Decodes the sequence starting with a byte at or above 0x80. An ill-formed sequence gives one
 // U+FFFD for its maximal subpart: the longest prefix of some well-formed sequence, or the first
 // byte alone. A byte below 0x80 is outside every continuation range, so it always ends the
 // subpart and is decoded on its own.
 Step DecodeUtf8Sequence(const unsigned char* in, std::size_t size, char16_t* out) {
-  const Utf8Lead lead = ClassifyUtf8Lead(in[0]);
-  if (lead.continuations == 0) return Replace(1, out);
-  // The lead byte carries the bits below its length marker: 5, 4 or 3 of them.
-  char32_t code = in[0] & (0x7Fu >> (lead.continuations + 1));
-  unsigned char low = lead.secondLow;
-  unsigned char high = lead.secondHigh;
-  for (std::size_t k = 1; k <= lead.continuations; ++k) {
-    if (k == size || in[k] < low || in[k] > high) return Replace(k, out);
-    code = (code << 6) | (in[k] & 0x3Fu);
-    low = kContinuationLow;
-    high = kContinuationHigh;
+  // The bulk of non-ASCII log text (CJK) is three-byte sequences: those outside the overlong
+  // and surrogate ranges take a short path.
+  if (size >= 3 && (in[0] & 0xF0) == 0xE0 && IsContinuation(in[1]) && IsContinuation(in[2])) {
+    const char32_t code = AppendSixBits(AppendSixBits(in[0] & 0x0Fu, in[1]), in[2]);
+    if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
+      out[0] = static_cast<char16_t>(code);
+      return {3, 1};
+    }
   }
-  return {lead.continuations + 1, PutCodePoint(code, out)};
+  const Utf8Lead lead = kUtf8Leads[in[0]];
+  if (lead.continuations == 0 || size < 2 || in[1] < lead.secondLow || in[1] > lead.secondHigh) {
+    return Replace(1, out);
+  }
+  // The lead byte carries the bits below its length marker: 5, 4 or 3 of them.
+  const char32_t two = AppendSixBits(in[0] & (0x7Fu >> (lead.continuations + 1)), in[1]);
+  if (lead.continuations == 1) return {2, PutCodePoint(two, out)};
+  if (size < 3 || !IsContinuation(in[2])) return Replace(2, out);
+  const char32_t three = AppendSixBits(two, in[2]);
+  if (lead.continuations == 2) return {3, PutCodePoint(three, out)};
+  if (size < 4 || !IsContinuation(in[3])) return Replace(3, out);
+  return {4, PutCodePoint(AppendSixBits(three, in[3]), out)};
 }
 
 // --- Tables ------------------------------------------------------------------------------------
@@ -211,16 +235,11 @@ Step DecodeMultiByte(const DecoderTables& tables, const unsigned char* in, std::
 // Decodes one sequence starting with a byte at or above 0x80.
 Step DecodeSequenceWithTables(const DecoderTables& tables, const unsigned char* in,
                               std::size_t size, char16_t* out) {
-  switch (tables.kind[in[0]]) {
-    case ByteKind::kSingle:
-      out[0] = tables.single[in[0]];
-      return {1, 1};
-    case ByteKind::kLead:
-      return DecodeMultiByte(tables, in, size, out);
-    case ByteKind::kInvalid:
-      break;
-  }
-  return Replace(1, out);
+  const ByteKind kind = tables.kind[in[0]];
+  if (kind == ByteKind::kLead) return DecodeMultiByte(tables, in, size, out);
+  if (kind == ByteKind::kInvalid) return Replace(1, out);
+  out[0] = tables.single[in[0]];
+  return {1, 1};
 }
 
 // Throws unless the tables let the decoder keep its contract: bytes below 0x80 decode alone to

@@ -1,3 +1,5 @@
+#include "platform/decoder_tables.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -5,8 +7,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
-
-#include "platform/decoder_tables.h"
 
 // The tables are derived by asking iconv about every byte, every two-byte sequence that starts
 // with a lead byte and, for GB18030, every four-byte sequence of the table range, each on its
@@ -128,7 +128,7 @@ std::unique_ptr<const DecoderTables> BuildDecoderTables(CodePage page) {
         break;
       case Verdict::kUnrepresentable:
         throw std::invalid_argument(Describe(page) + " decodes byte " + std::to_string(byte) +
-                                    " to more than one UTF-16 unit");
+                                    " to something other than one UTF-16 unit");
     }
   }
   if (hasLead) {

@@ -98,8 +98,9 @@ TEST(LowerCaseUnitTest, LowerCaseFormsAreFixedPoints) {
 
 TEST(LowerCaseInPlaceTest, AgreesWithLowerCaseUnitOverTheWholePlane) {
   std::vector<char16_t> text;
-  for (char32_t unit = 0; unit <= 0xFFFF; ++unit)
+  for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
     text.push_back(static_cast<char16_t>(unit));
+  }
   LowerCaseInPlace(text);
   for (char32_t unit = 0; unit <= 0xFFFF; ++unit) {
     ASSERT_EQ(text[unit], LowerCaseUnit(static_cast<char16_t>(unit)))
@@ -121,8 +122,9 @@ TEST(LowerCaseInPlaceTest, AnySpanOfABufferAgreesWithLowerCaseUnit) {
   for (std::size_t start = 0; start <= 16; ++start) {
     for (std::size_t length = 0; start + length <= original.size(); ++length) {
       std::u16string expected = original;
-      for (std::size_t i = start; i < start + length; ++i)
+      for (std::size_t i = start; i < start + length; ++i) {
         expected[i] = LowerCaseUnit(expected[i]);
+      }
       std::u16string buffer = original;
       LowerCaseInPlace(std::span<char16_t>(buffer).subspan(start, length));
       ASSERT_EQ(buffer, expected) << "start " << start << ", length " << length;

@@ -1,5 +1,6 @@
 // The POSIX SystemAnsiCodePage reads the locale variables; Windows asks the system instead.
-#if !defined(_WIN32)
+
+#include "platform/code_page.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,8 +9,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "platform/code_page.h"
 
 namespace platform {
 namespace {
@@ -25,8 +24,9 @@ class LocaleVariablesGuard {
     }
   }
   ~LocaleVariablesGuard() {
-    for (std::size_t i = 0; i < kLocaleVariables.size(); ++i)
+    for (std::size_t i = 0; i < kLocaleVariables.size(); ++i) {
       Set(i, saved_[i]);
+    }
   }
   LocaleVariablesGuard(const LocaleVariablesGuard&) = delete;
   LocaleVariablesGuard& operator=(const LocaleVariablesGuard&) = delete;
@@ -72,4 +72,3 @@ TEST(SystemAnsiCodePageTest, FirstNonEmptyLocaleVariableDecides) {
 }  // namespace
 }  // namespace platform
 
-#endif  // !defined(_WIN32)

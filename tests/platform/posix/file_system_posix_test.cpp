@@ -1,5 +1,6 @@
 // The POSIX file system: byte names, '.'-hidden entries, FIFOs, devices and links.
-#if !defined(_WIN32)
+
+#include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +14,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 #include "support/temp_tree.h"
@@ -139,6 +139,8 @@ TEST_F(PosixFileSystemTest, UnreadableFolderGivesNoEntries) {
   EXPECT_TRUE(
       fileSystem_.EnumerateEntries(tree_.WindowsStylePath("locked"), u"*", HiddenEntries::kInclude)
           .empty());
+  // The fixture can remove only what it can list.
+  fs::permissions(tree_.Root() / "locked", fs::perms::owner_all);
 }
 
 TEST_F(PosixFileSystemTest, ReadGivesTheBytesExactlyAndReplacesTheBuffer) {
@@ -225,6 +227,17 @@ TEST_F(PosixFileSystemTest, ReadOfAFileWithoutPermissionFails) {
   EXPECT_EQ(ReadFailure("secret.log"), SlashPath("secret.log") + u": Permission denied");
 }
 
+TEST_F(PosixFileSystemTest, ErrorMessageNamesARelativePathAsGiven) {
+  try {
+    std::string bytes;
+    fileSystem_.ReadWholeFile(u"D:\\KorloServer\\LogServer\\BaseDir\\2024-03-01\\a.log", bytes);
+    FAIL() << "no OsError";
+  } catch (const OsError& error) {
+    EXPECT_STREQ(error.what(),
+                 "D:/KorloServer/LogServer/BaseDir/2024-03-01/a.log: No such file or directory");
+  }
+}
+
 TEST_F(PosixFileSystemTest, ErrorMessageKeepsANonUtf8PathRecognizable) {
   const std::u16string gbkName = {char16_t{0xDCD6}, char16_t{0xDCD0}, u'.', u'l', u'o', u'g'};
   std::string bytes;
@@ -240,4 +253,3 @@ TEST_F(PosixFileSystemTest, ErrorMessageKeepsANonUtf8PathRecognizable) {
 }  // namespace
 }  // namespace platform
 
-#endif  // !defined(_WIN32)

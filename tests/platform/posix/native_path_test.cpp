@@ -1,5 +1,4 @@
 // The byte mapping of file names exists only in the POSIX build.
-#if !defined(_WIN32)
 
 #include "platform/posix/native_path.h"
 
@@ -91,4 +90,3 @@ TEST(NameFromNativeTest, EverySingleByteRoundTrips) {
 }  // namespace
 }  // namespace platform::posix
 
-#endif  // !defined(_WIN32)
