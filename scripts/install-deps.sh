@@ -2,7 +2,7 @@
 # Installs the Debian packages the project builds with, when any is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev pkg-config)
+packages=(cmake ninja-build g++ libgtest-dev pkg-config python3)
 
 missing=()
 for package in "${packages[@]}"; do

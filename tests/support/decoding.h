@@ -1,0 +1,99 @@
+#pragma once
+
+// Helpers for the decoder tests: readable dumps, an exact-size decode, random byte strings.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/text_decoder.h"
+
+namespace korlo_test {
+
+// "E4 B8 AD ": bytes in hex, for failure messages.
+inline std::string HexBytes(std::string_view bytes) {
+  std::string text;
+  for (const char byte : bytes) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X ", static_cast<unsigned char>(byte));
+    text += hex;
+  }
+  return text;
+}
+
+// "4E2D FFFD ": UTF-16 units in hex, so that a mismatch shows which unit differs.
+inline std::string HexUnits(std::u16string_view units) {
+  std::string text;
+  for (const char16_t unit : units) {
+    char hex[6];
+    std::snprintf(hex, sizeof hex, "%04X ", static_cast<unsigned>(unit));
+    text += hex;
+  }
+  return text;
+}
+
+inline void AppendUtf16(char32_t code, std::u16string& out) {
+  if (code < 0x10000) {
+    out.push_back(static_cast<char16_t>(code));
+  } else {
+    out.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+  }
+}
+
+// Decodes into a buffer of exactly bytes.size() units, so that writing one unit more than the
+// decoder's contract allows is a heap overflow the sanitizer build reports.
+inline std::u16string DecodeIntoExactBuffer(const platform::TextDecoder& decoder,
+                                            std::string_view bytes) {
+  const auto buffer = std::make_unique<char16_t[]>(bytes.size());
+  const std::size_t written = decoder.Decode(bytes, buffer.get());
+  EXPECT_LE(written, bytes.size()) << HexBytes(bytes);
+  return std::u16string(buffer.get(), written);
+}
+
+// Random bytes, either mostly ASCII (runs long enough for the decoder's block-wise fast path,
+// broken by the odd high byte) or mostly high bytes with digits among them (GB18030 four-byte
+// candidates).
+inline std::string RandomBytes(std::mt19937& random, std::size_t size, bool mostlyAscii) {
+  std::uniform_int_distribution<int> percent(0, 99);
+  std::uniform_int_distribution<int> ascii(0, 0x7F);
+  std::uniform_int_distribution<int> high(0x80, 0xFF);
+  std::uniform_int_distribution<int> digit('0', '9');
+  std::string bytes;
+  for (std::size_t i = 0; i < size; ++i) {
+    const int roll = percent(random);
+    int byte = 0;
+    if (mostlyAscii) {
+      byte = roll < 90 ? ascii(random) : high(random);
+    } else {
+      byte = roll < 70 ? high(random) : roll < 85 ? digit(random) : ascii(random);
+    }
+    bytes.push_back(static_cast<char>(byte));
+  }
+  return bytes;
+}
+
+// Both kinds of random bytes, many of each length up to 40 and a few of several kilobytes.
+inline std::vector<std::string> RandomInputs(std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<std::string> inputs;
+  for (const bool mostlyAscii : {true, false}) {
+    for (std::size_t size = 0; size <= 40; ++size) {
+      for (int repeat = 0; repeat < 20; ++repeat) {
+        inputs.push_back(RandomBytes(random, size, mostlyAscii));
+      }
+    }
+    for (const std::size_t size : {1000u, 2048u, 4099u}) {
+      inputs.push_back(RandomBytes(random, size, mostlyAscii));
+    }
+  }
+  return inputs;
+}
+
+}  // namespace korlo_test
