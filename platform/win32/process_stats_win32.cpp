@@ -1,7 +1,8 @@
-#include <psapi.h>
-#include <windows.h>
-
 #include "platform/process_stats.h"
+
+#include "platform/win32/win32_api.h"
+
+#include <psapi.h>
 
 namespace platform {
 
