@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "platform/decoder_tables.h"
@@ -34,6 +35,7 @@ constexpr unsigned char kLastHighByte = 0xFE;
 // The first byte of the sequences that map by rule to U+10000 (90 30 81 30) and beyond.
 constexpr unsigned char kFirstSupplementaryLead = 0x90;
 constexpr unsigned char kLastSupplementaryLead = 0xE3;
+// The linear index of 90 30 81 30, counted as for DecoderTables::fourByte.
 constexpr std::uint32_t kFirstSupplementaryIndex =
     (kFirstSupplementaryLead - kFirstHighByte) * 10 * 1260;
 
