@@ -220,15 +220,27 @@ Step DecodeFourByte(const DecoderTables& tables, const unsigned char* in, std::s
   return {4, PutCodePoint(code, out)};
 }
 
+// Whether a table entry lies in the surrogate range U+D800..U+DFFF, which holds the markers and
+// kNoChar rather than characters.
+constexpr bool IsSurrogate(char16_t unit) {
+  return (unit & 0xF800) == 0xD800;
+}
+static_assert(IsSurrogate(DecoderTables::kFirstSupplementaryMarker) &&
+              IsSurrogate(DecoderTables::kNoChar));
+
 // Decodes the sequence a lead byte starts. An invalid one gives one U+FFFD, covering the trail
 // byte too only when that is at or above 0x80; a missing trail byte counts as one below 0x80.
 Step DecodeMultiByte(const DecoderTables& tables, const unsigned char* in, std::size_t size,
                      char16_t* out) {
   if (size < 2) return Replace(1, out);
   const char16_t unit = tables.pairs[std::size_t{in[0]} * 256 + in[1]];
-  if (unit != DecoderTables::kNoChar) {
+  if (!IsSurrogate(unit)) {
     out[0] = unit;
     return {2, 1};
+  }
+  if (unit != DecoderTables::kNoChar) {
+    const char32_t code = tables.pairSupplementary[unit - DecoderTables::kFirstSupplementaryMarker];
+    return {2, PutCodePoint(code, out)};
   }
   if (tables.gb18030 && IsDigit(in[1])) return DecodeFourByte(tables, in, size, out);
   return Replace(in[1] < 0x80 ? 1 : 2, out);
@@ -246,8 +258,10 @@ Step DecodeSequenceWithTables(const DecoderTables& tables, const unsigned char* 
 
 // Throws unless the tables let the decoder keep its contract: bytes below 0x80 decode alone to
 // themselves (the fast path widens them without looking), no other byte or sequence gives a unit
-// at or below U+0020, and no valid sequence has a byte at or below 0x20 after its first (so
-// decoding pieces cut at such bytes equals decoding the whole).
+// at or below U+0020, no valid sequence has a byte at or below 0x20 after its first (so
+// decoding pieces cut at such bytes equals decoding the whole), every marker in `pairs` indexes
+// `pairSupplementary`, whose characters are supplementary (two units from two bytes, no lone
+// surrogate), and `fourByte` holds no surrogate but kNoChar.
 void CheckTables(CodePage page, const DecoderTables& tables) {
   const auto fail = [page](const std::string& what) {
     throw std::invalid_argument("code page " + std::to_string(static_cast<std::uint32_t>(page)) +
@@ -272,11 +286,20 @@ void CheckTables(CodePage page, const DecoderTables& tables) {
     if (isSeparatorUnit(unit) || index % 256 <= kLastSeparator) {
       fail("a two-byte sequence involves a separator");
     }
+    if (IsSurrogate(unit) && std::size_t{unit} - DecoderTables::kFirstSupplementaryMarker >=
+                                 tables.pairSupplementary.size()) {
+      fail("a two-byte sequence is marked with no supplementary character");
+    }
+  }
+  for (const char32_t code : tables.pairSupplementary) {
+    if (code < kFirstSupplementary || code > kLastCodePoint) {
+      fail("a two-byte sequence is marked with a character outside the supplementary planes");
+    }
   }
   for (const char16_t unit : tables.fourByte) {
-    if (unit != DecoderTables::kNoChar && isSeparatorUnit(unit)) {
-      fail("a four-byte sequence decodes to a separator");
-    }
+    if (unit == DecoderTables::kNoChar) continue;
+    if (isSeparatorUnit(unit)) fail("a four-byte sequence decodes to a separator");
+    if (IsSurrogate(unit)) fail("a four-byte sequence decodes to a surrogate");
   }
 }
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds with, when any is missing.
+# Installs the Debian packages the project builds and tests with, and any packages named on the
+# command line, when any of them is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev pkg-config python3)
+packages=(cmake ninja-build g++ libgtest-dev pkg-config python3
+  qt6-base-dev qt6-qpa-plugins libgl-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -236,6 +236,78 @@ TEST(TextDecoderTest, RefusesTablesThatBreakTheSeparatorGuarantee) {
   }
 }
 
+// Two-byte sequences marked as supplementary characters, and entries holding U+FFFF, next to
+// the sequences of SoundTables.
+std::unique_ptr<DecoderTables> TablesWithMarkers() {
+  std::unique_ptr<DecoderTables> tables = SoundTables();
+  tables->pairSupplementary = {U'\U00020087', U'\U0010FFFF'};
+  tables->pairs[0x8150] = DecoderTables::kFirstSupplementaryMarker;
+  tables->pairs[0x81A1] = DecoderTables::kFirstSupplementaryMarker + 1;
+  tables->pairs[0x8141] = u'\uFFFF';
+  tables->gb18030 = true;
+  tables->fourByte[7] = u'\uFFFF';
+  return tables;
+}
+
+TEST(TextDecoderTest, MarkedPairsDecodeToSurrogatePairs) {
+  const struct {
+    const char* name;
+    std::string_view bytes;
+    std::u16string_view expected;
+  } cases[] = {
+      {"first marker", "\x81\x50", u"\U00020087"},
+      {"second marker", "\x81\xA1", u"\U0010FFFF"},
+      {"markers in a row", "\x81\xA1\x81\x50", u"\U0010FFFF\U00020087"},
+      {"between ASCII", "a\x81\x50z", u"a\U00020087z"},
+      {"after a fast-path block", "ghijklmnopqrstuv\x81\x50", u"ghijklmnopqrstuv\U00020087"},
+      {"next to a BMP pair", "\x81\x40\x81\x50\x81\x40", u"\u4E00\U00020087\u4E00"},
+      {"followed by a truncated lead", "\x81\x50\x81", u"\U00020087\uFFFD"},
+      {"after an invalid pair", "\x81\xFF\x81\x50", u"\uFFFD\U00020087"},
+      {"after an invalid ASCII trail", "\x81\x51\x81\x50", u"\uFFFDQ\U00020087"},
+      {"lead cut off before the trail", "\x81", u"\uFFFD"},
+      {"trail byte alone", "\x50\x81\x50", u"P\U00020087"},
+      {"pair holding U+FFFF", "\x81\x41", u"\uFFFF"},
+      {"four-byte entry holding U+FFFF", "\x81\x30\x81\x37", u"\uFFFF"},
+      {"four-byte entry with no character", "\x81\x30\x81\x36", u"\uFFFD0\uFFFD6"},
+  };
+  const TextDecoder decoder(kCodePageGb18030, TablesWithMarkers());
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    EXPECT_EQ(HexUnits(DecodeIntoExactBuffer(decoder, test.bytes)), HexUnits(test.expected));
+  }
+}
+
+TEST(TextDecoderTest, RefusesTablesWithUnsoundMarkers) {
+  const struct {
+    const char* name;
+    void (*spoil)(DecoderTables&);
+  } cases[] = {
+      {"marker past the side list",
+       [](DecoderTables& t) { t.pairs[0x8152] = DecoderTables::kFirstSupplementaryMarker + 2; }},
+      {"last marker with no side list",
+       [](DecoderTables& t) {
+         t.pairSupplementary.clear();
+         t.pairs[0x8150] = DecoderTables::kNoChar - 1;
+       }},
+      {"side list holds a BMP character",
+       [](DecoderTables& t) { t.pairSupplementary[1] = U'\uFFFF'; }},
+      {"side list holds a surrogate", [](DecoderTables& t) { t.pairSupplementary[0] = 0xD800; }},
+      {"side list holds a separator", [](DecoderTables& t) { t.pairSupplementary[0] = U'\t'; }},
+      {"side list beyond U+10FFFF", [](DecoderTables& t) { t.pairSupplementary[1] = 0x110000; }},
+      {"marker with a tab as trail byte",
+       [](DecoderTables& t) { t.pairs[0x8109] = DecoderTables::kFirstSupplementaryMarker; }},
+      {"four-byte entry is a marker",
+       [](DecoderTables& t) { t.fourByte[2] = DecoderTables::kFirstSupplementaryMarker; }},
+  };
+  EXPECT_NO_THROW(TextDecoder(kCodePageGb18030, TablesWithMarkers()));
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    std::unique_ptr<DecoderTables> tables = TablesWithMarkers();
+    test.spoil(*tables);
+    EXPECT_THROW(TextDecoder(kCodePageGb18030, std::move(tables)), std::invalid_argument);
+  }
+}
+
 TEST(TextDecoderTest, ForRejectsCodePagesItCannotDecode) {
   const struct {
     const char* name;

@@ -79,7 +79,7 @@ class ReferenceDecoder {
     std::u16string out;
     while (!bytes.empty()) {
       const std::optional<Character> first = FirstCharacter(bytes);
-      if (first.has_value() && TablesCanHold(*first)) {
+      if (first.has_value()) {
         AppendUtf16(first->code, out);
         bytes.remove_prefix(first->length);
       } else {
@@ -107,12 +107,6 @@ class ReferenceDecoder {
       return Character{length, ReadUtf32Le(utf32)};
     }
     return std::nullopt;
-  }
-
-  // The tables hold one unit per two-byte sequence, and use U+FFFF to mark a rejected one; glibc
-  // maps six two-byte GB18030 sequences beyond the BMP and 84 31 A4 39 to U+FFFF.
-  static bool TablesCanHold(const Character& character) {
-    return character.code != 0xFFFF && !(character.length == 2 && character.code > 0xFFFF);
   }
 
   std::size_t InvalidLength(std::string_view bytes) {
@@ -210,6 +204,35 @@ TEST(IconvDecoderTablesTest, Gb18030FourByteSequencesMatchIconv) {
   ExpectSameAsReference(kGb18030, inputs);
 }
 
+// The table entries glibc's GB18030 fills with what one UTF-16 unit per entry cannot hold: two
+// bytes decoding to a supplementary character, and a four-byte sequence decoding to U+FFFF.
+TEST(IconvDecoderTablesTest, Gb18030SequencesBeyondOneUnitPerEntryMatchGlibc) {
+  const struct {
+    const char* name;
+    std::string_view bytes;
+    std::u16string_view expected;
+  } cases[] = {
+      {"FE 51", "\xFE\x51", u"\U00020087"},
+      {"FE 52", "\xFE\x52", u"\U00020089"},
+      {"FE 53", "\xFE\x53", u"\U000200CC"},
+      {"FE 6C", "\xFE\x6C", u"\U000215D7"},
+      {"FE 76", "\xFE\x76", u"\U0002298F"},
+      {"FE 91", "\xFE\x91", u"\U000241FE"},
+      {"between ASCII and a BMP pair", "a\xFE\x51\xB0\xA1z", u"a\U00020087\u554Az"},
+      {"after a fast-path block", "ghijklmnopqrstuv\xFE\x91", u"ghijklmnopqrstuv\U000241FE"},
+      {"next to a truncated lead", "\xFE\x52\xFE", u"\U00020089\uFFFD"},
+      {"after an invalid pair", "\xFE\xFF\xFE\x53", u"\uFFFD\U000200CC"},
+      {"U+FFFF", "\x84\x31\xA4\x39", u"\uFFFF"},
+  };
+  const TextDecoder& decoder = TextDecoder::For(kCodePageGb18030);
+  ReferenceDecoder reference("GB18030", true);
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    EXPECT_EQ(HexUnits(DecodeIntoExactBuffer(decoder, test.bytes)), HexUnits(test.expected));
+    EXPECT_EQ(HexUnits(reference.Decode(test.bytes)), HexUnits(test.expected));
+  }
+}
+
 TEST(IconvDecoderTablesTest, RandomBytesMatchIconv) {
   const std::vector<std::string> inputs = RandomInputs(20240301);
   for (const TablePage& page : kTablePages) {
@@ -241,11 +264,7 @@ EncodedText EncodeRandomText(const char* iconvName, std::size_t characters, Pick
     unsigned char back[4];
     const std::string_view bytes(encoded, forth.produced);
     const Iconv::Result round = decoder.Convert(bytes, reinterpret_cast<char*>(back), sizeof back);
-    // Skips what does not round-trip, and the six glibc GB18030 two-byte sequences beyond the BMP
-    // that the tables cannot hold.
-    if (round.error != 0 || ReadUtf32Le(back) != code || (bytes.size() == 2 && code > 0xFFFF)) {
-      continue;
-    }
+    if (round.error != 0 || ReadUtf32Le(back) != code) continue;  // does not round-trip
     text.bytes += bytes;
     AppendUtf16(code, text.units);
   }
