@@ -37,6 +37,7 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent) {
   setTabKeyNavigation(false);
   setShowGrid(true);
   setWordWrap(false);
+  setTextElideMode(Qt::ElideNone);  // cells clip their text, as grid cells do
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setDefaultSectionSize(kDefaultRowHeight);
