@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -27,7 +28,6 @@ constexpr int kSplitterWidth = 5;
 constexpr int kStatusBarHeight = 19;
 constexpr int kProgressBarHeight = 19;
 constexpr int kDateItemHeight = 15;
-constexpr int kActionItemHeight = 17;
 constexpr int kActionListTop = 290;
 constexpr int kActionListBottomMargin = 60;
 constexpr int kActionListMinHeight = 100;
@@ -75,6 +75,13 @@ void SetLabelText(QLabel* label, const QString& text) {
 TForm1::TForm1(const platform::IFileSystem& fileSystem, platform::CodePage ansiCodePage,
                QWidget* parent)
     : QWidget(parent), FCore(*this, fileSystem, ansiCodePage) {
+  chooseDirectory = [this](const QString& prompt, const QString& start) {
+    return QFileDialog::getExistingDirectory(this, prompt, QDir(start).exists() ? start : QString(),
+                                             QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+  };
+  showInformation = [this](const QString& title, const QString& text) {
+    QMessageBox::information(this, title, text);
+  };
   CreateComponents();
   ConnectHandlers();
   FormCreate();
@@ -123,7 +130,7 @@ void TForm1::CreateComponents() {
   btnDeselectAll =
       Place(new TButton(QStringLiteral("取消全选"), pnlLeft), "btnDeselectAll", 180, 235, 70, 25);
   lblActionFilter = MakeLabel(pnlLeft, "lblActionFilter", QStringLiteral("动作筛选:"), 10, 270);
-  lstActions = Place(new QListWidget(pnlLeft), "lstActions", 10, kActionListTop, 260, 250);
+  lstActions = Place(new TActionListBox(pnlLeft), "lstActions", 10, kActionListTop, 260, 250);
   btnSelectAllActions = Place(new TButton(QStringLiteral("全选动作"), pnlLeft),
                               "btnSelectAllActions", 10, 550, 80, 25);
   btnClearAllActions = Place(new TButton(QStringLiteral("清空动作"), pnlLeft), "btnClearAllActions",
@@ -238,6 +245,22 @@ void TForm1::FormCreate() {
 
   FCore.InitActionList();
   FCore.InitActionKeywords();
+
+  lstActions->onDrawItem = [this](QPainter& painter, int index, const QRect& rect,
+                                  QStyle::State state) {
+    lstActionsDrawItem(painter, index, rect, state);
+  };
+  lstActions->onMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                                   int y) {
+    RunCommand([&] { lstActionsMouseDown(button, shift, x, y); });
+  };
+  lstActions->onKeyDown = [this](QKeyEvent* event) {
+    bool consumed = false;
+    RunCommand([&] { consumed = lstActionsKeyDown(event); });
+    return consumed;
+  };
+  btnSelectAllActions->SetOnClick([this] { RunCommand([this] { btnSelectAllActionsClick(); }); });
+  btnClearAllActions->SetOnClick([this] { RunCommand([this] { btnClearAllActionsClick(); }); });
 
   SetLabelText(lblDateFolder, QStringLiteral("日期文件夹:"));
   SetLabelText(lblActionFilter, QStringLiteral("动作筛选:"));
@@ -429,11 +452,8 @@ bool TForm1::IsExactChecked(core::TCondition condition) const {
 
 void TForm1::FillActionList(std::span<const std::u16string_view> texts) {
   lstActions->clear();
-  for (std::u16string_view text : texts) {
-    auto* item = new QListWidgetItem(Q(text));
-    item->setSizeHint(QSize(0, kActionItemHeight));
-    lstActions->addItem(item);
-  }
+  for (std::u16string_view text : texts)
+    lstActions->addItem(Q(text));
 }
 
 int TForm1::ActionListCount() const {
@@ -468,8 +488,7 @@ void TForm1::edtPathChange() {
   FCore.RefreshDateFolders();
   State().FIsDataLoaded = false;
   State().FCurrentSelectedDate.clear();
-  State().FAllLogs.clear();
-  State().FFilteredLogs.clear();
+  FCore.ClearRecords();
   RenderGrid();
   UpdateLoadButton();
   UpdateStatusBar();
@@ -487,15 +506,13 @@ void TForm1::btnSelectPathClick() {
   }
   const QString typed = Q(core::TrimText(U16(edtPath->text())));
   const QString start = typed.isEmpty() ? Q(State().FSelectedPath) : typed;
-  const QString chosen = QFileDialog::getExistingDirectory(
-      this, QStringLiteral("选择LogServer上一层目录"), start, QFileDialog::ShowDirsOnly);
+  const QString chosen = chooseDirectory(QStringLiteral("选择LogServer上一层目录"), start);
   if (chosen.isEmpty()) return;
   State().FSelectedPath = U16(chosen);
   edtPath->setText(chosen);
   State().FIsDataLoaded = false;
   State().FCurrentSelectedDate.clear();
-  State().FAllLogs.clear();
-  State().FFilteredLogs.clear();
+  FCore.ClearRecords();
   RenderGrid();
   UpdateLoadButton();
   UpdateStatusBar();
@@ -548,9 +565,21 @@ void TForm1::btnLoadSearchClick() {
   }
   if (!State().FIsDataLoaded || selected.front() != State().FCurrentSelectedDate) {
     FCore.LoadLogData();
-  } else {
-    FCore.ApplyFilter();
-    UpdateLoadButton();
+    return;
+  }
+  if (queryRunning_) {
+    // A query is yielding with its result half built: run this request once it is done, with
+    // the inputs as they stand then.
+    queryRequested_ = true;
+    return;
+  }
+  queryRunning_ = true;
+  FCore.ApplyFilter();
+  UpdateLoadButton();
+  queryRunning_ = false;
+  if (queryRequested_) {
+    queryRequested_ = false;
+    btnLoadSearchClick();
   }
 }
 
@@ -581,7 +610,44 @@ void TForm1::btnHelpClick() {
       "----------------------\r\n"
       "作者：Korlo日志分析工具开发组\r\n"
       "联系：请通过项目的问题反馈渠道");
-  QMessageBox::information(this, QStringLiteral("帮助"), text);
+  showInformation(QStringLiteral("帮助"), text);
+}
+
+// ---- Action checklist ---------------------------------------------------------------------------
+
+void TForm1::lstActionsDrawItem(QPainter& painter, int index, const QRect& rect,
+                                QStyle::State state) {
+  const std::vector<bool>& checked = State().FActionChecked;
+  const bool isChecked = index >= 0 && static_cast<std::size_t>(index) < checked.size() &&
+                         checked[static_cast<std::size_t>(index)];
+  const QListWidgetItem* item = lstActions->item(index);
+  TActionCheckList::Paint(
+      painter, *lstActions->style(), lstActions, index, rect, (state & QStyle::State_Selected) != 0,
+      isChecked, item ? item->text() : QString(), lstActions->font(), lstActions->palette());
+}
+
+void TForm1::lstActionsMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+  const QModelIndex entry = lstActions->indexAt(QPoint(x, y));
+  if (!entry.isValid()) return;
+  if (TActionCheckList::HitsCheckBox(entry.row(), x)) {
+    FCore.ToggleAction(entry.row());
+  } else {
+    lstActions->setCurrentRow(entry.row());
+  }
+}
+
+bool TForm1::lstActionsKeyDown(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space) return false;
+  if (lstActions->currentRow() >= 0) FCore.ToggleAction(lstActions->currentRow());
+  return true;
+}
+
+void TForm1::btnSelectAllActionsClick() {
+  FCore.btnSelectAllActionsClick();
+}
+
+void TForm1::btnClearAllActionsClick() {
+  FCore.btnClearAllActionsClick();
 }
 
 // ---- Grid --------------------------------------------------------------------------------------

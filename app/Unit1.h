@@ -11,9 +11,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "app/action_checklist.h"
 #include "app/string_grid.h"
 #include "app/toolkit.h"
 #include "core/log_analyzer.h"
@@ -33,6 +35,13 @@ class TForm1 : public QWidget, public core::IWindowServices {
   ~TForm1() override;
 
   core::TFormState& State() { return FCore.State(); }
+
+  // The directory chooser: a modal folder browser showing `prompt`, opening at `start` when
+  // that directory exists; the chosen folder's full path, or empty when cancelled. Tests
+  // replace it.
+  std::function<QString(const QString& prompt, const QString& start)> chooseDirectory;
+  // The information box with an OK button. Tests replace it.
+  std::function<void(const QString& title, const QString& text)> showInformation;
   core::TLogAnalyzer& Core() { return FCore; }
 
   // ---- Components -------------------------------------------------------------------------
@@ -58,7 +67,7 @@ class TForm1 : public QWidget, public core::IWindowServices {
   TButton* btnSelectAll;
   TButton* btnDeselectAll;
   QLabel* lblActionFilter;
-  QListWidget* lstActions;
+  TActionListBox* lstActions;
   TButton* btnSelectAllActions;
   TButton* btnClearAllActions;
   TStringGrid* StringGrid1;
@@ -78,6 +87,11 @@ class TForm1 : public QWidget, public core::IWindowServices {
   void lstDateFoldersClick();
   void btnLoadSearchClick();
   void btnHelpClick();
+  void lstActionsDrawItem(QPainter& painter, int index, const QRect& rect, QStyle::State state);
+  void lstActionsMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  bool lstActionsKeyDown(QKeyEvent* event);
+  void btnSelectAllActionsClick();
+  void btnClearAllActionsClick();
   void StringGrid1MouseDown(int column, int row);
   void StringGrid1SelectCell(int column, int row);
   bool StringGrid1KeyDown(QKeyEvent* event);
@@ -124,6 +138,8 @@ class TForm1 : public QWidget, public core::IWindowServices {
 
   core::TLogAnalyzer FCore;
   int commandDepth_ = 0;
+  bool queryRunning_ = false;    // a query-only pass is in progress (it may be yielding)
+  bool queryRequested_ = false;  // the load button was pressed again meanwhile
   bool closeRequested_ = false;
   bool centred_ = false;
 };

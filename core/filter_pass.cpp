@@ -76,6 +76,12 @@ bool TLogAnalyzer::MatchActionFilter(const TLogRecord& record) {
   return false;
 }
 
+void TLogAnalyzer::ClearRecords() {
+  ++passGeneration_;
+  state_.FAllLogs.clear();
+  state_.FFilteredLogs.clear();
+}
+
 void TLogAnalyzer::ApplyFilter() {
   TLogList& all = state_.FAllLogs;
   TLogList& result = state_.FFilteredLogs;
@@ -89,6 +95,7 @@ void TLogAnalyzer::ApplyFilter() {
   const std::optional<TKeywordCondition> first = ReadCondition(window_, TCondition::kFirst);
   const std::optional<TKeywordCondition> second = ReadCondition(window_, TCondition::kSecond);
 
+  const std::uint64_t pass = ++passGeneration_;
   result.clear();
   // Untouched capacity costs address space only; it spares the copies of a growing list.
   result.reserve(all.size());
@@ -108,7 +115,12 @@ void TLogAnalyzer::ApplyFilter() {
       } catch (...) {
         continue;  // a record that cannot be tested or kept is left out; the pass goes on
       }
-      if (matches % kFilterYieldEvery == 0) window_.Yield();
+      if (matches % kFilterYieldEvery == 0) {
+        window_.Yield();
+        // A command run during the yield started a newer pass or dropped the records: that
+        // command has rendered and reported the current state, which this pass must not undo.
+        if (passGeneration_ != pass) return;
+      }
     }
   } catch (const std::exception& error) {
     window_.SetStatus(std::u16string(status::kFilterError) + ExceptionMessage(error));

@@ -86,8 +86,13 @@ class TLogAnalyzer {
   bool MatchActionFilter(const TLogRecord& record);
 
   // Rebuilds FFilteredLogs from FAllLogs with the two keyword conditions and the action filter,
-  // renders the grid and reports the outcome.
+  // renders the grid and reports the outcome. A pass that yields while a command starts a newer
+  // pass or drops the records (ClearRecords, a load) ends at that yield without rendering or
+  // reporting: the grid, FFilteredLogs and the counts are always those of the newest pass.
   void ApplyFilter();
+
+  // Empties FAllLogs and FFilteredLogs, as the path commands do; a pass in progress ends.
+  void ClearRecords();
 
  private:
   // The checked actions' keywords, lower-cased, rebuilt whenever the check flags change.
@@ -122,6 +127,7 @@ class TLogAnalyzer {
   std::uint64_t actionGeneration_ = 0;
   TActionFilterCache actionFilter_;
   TLoadCounts lastLoadCounts_;
+  std::uint64_t passGeneration_ = 0;  // bumped by every pass and every change of the records
   std::u16string lowerScratch_;
 };
 

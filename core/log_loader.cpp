@@ -168,6 +168,7 @@ void TLogAnalyzer::LoadSelectedFolders() {
   load.fileBytes = std::string();  // the last file's bytes are not needed any more
 
   TLogList& all = state_.FAllLogs;
+  ++passGeneration_;  // a query pass in progress must not go on over the new records
   all = TLogList();
   all.reserve(static_cast<std::size_t>(load.recordCount));
   window_.SetStatus(status::kMovingRecords);

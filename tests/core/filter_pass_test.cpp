@@ -207,4 +207,29 @@ TEST_F(LargeFilterPass, ARecordListShrunkDuringAYieldEndsTheLoop) {
   EXPECT_EQ(h.window.Lines("status ").back(), "status 找到 1200 条匹配记录");
 }
 
+TEST_F(LargeFilterPass, AQueryStartedDuringAYieldReplacesThePassInProgress) {
+  int yields = 0;
+  h.window.onYield = [&] {
+    if (++yields != 1) return;
+    h.window.keyword[0] = u"d";
+    h.window.column[0] = u"帐号";
+    h.analyzer.ApplyFilter();
+  };
+  h.analyzer.ApplyFilter();
+  // Only the newer pass rendered and reported; the first one ended at its yield.
+  EXPECT_EQ(h.State().FFilteredLogs.size(), 1000u);
+  EXPECT_EQ(U8(h.State().FFilteredLogs.front().Account()), "d");
+  EXPECT_EQ(h.window.Lines("render"), std::vector<std::string>{"render 1000"});
+  EXPECT_EQ(h.window.Lines("status ").back(), "status 找到 1000 条匹配记录");
+  EXPECT_EQ(h.window.Lines("statusbar"), std::vector<std::string>{"statusbar 2000 1000"});
+}
+
+TEST_F(LargeFilterPass, RecordsDroppedDuringAYieldEndThePassWithoutAReport) {
+  h.window.onYield = [&] { h.analyzer.ClearRecords(); };
+  h.analyzer.ApplyFilter();
+  EXPECT_TRUE(h.State().FFilteredLogs.empty());
+  EXPECT_TRUE(h.window.Lines("render").empty());
+  EXPECT_EQ(h.window.Lines("status ").back(), "status 正在筛选 2000 条数据...");
+}
+
 }  // namespace
