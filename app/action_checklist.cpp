@@ -129,7 +129,7 @@ void TActionListBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void TActionListBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  // The second press of a double click is a press like any other.
+  // The second press of a double click arrives as this event instead of a press.
   event->accept();
   Press(event);
 }

@@ -44,9 +44,10 @@ class TActionCheckList {
 };
 
 // The action list box: every press of any mouse button (the second press of a double click
-// included) goes to onMouseDown after the list's own handling, which moves the current item
-// for the left button only; key presses go to onKeyDown first (true consumes the key); each
-// entry is drawn by onDrawItem, after which the list draws the focus frame.
+// included, which Qt delivers as a double-click event) goes to onMouseDown after the list's own
+// handling, which moves the current item for the left button only; key presses go to onKeyDown
+// first (true consumes the key); each entry is drawn by onDrawItem, after which the list draws the
+// focus frame.
 class TActionListBox : public QListWidget {
  public:
   explicit TActionListBox(QWidget* parent);
