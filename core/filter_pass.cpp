@@ -6,7 +6,6 @@
 #include "core/keyword_match.h"
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
-#include "platform/lower_case.h"
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 
@@ -41,7 +40,7 @@ const TLogAnalyzer::TActionFilterCache& TLogAnalyzer::ActionFilter() {
   TActionFilterCache& cache = actionFilter_;
   if (cache.generation == actionGeneration_) return cache;
   cache.generation = actionGeneration_;
-  cache.keywords.clear();
+  cache.keywords.Clear();
   const std::vector<bool>& checked = state_.FActionChecked;
   const int entries = window_.ActionListCount();
   cache.passAll = checked.empty() || entries <= 0 || checked[kSelectAllEntry];
@@ -52,12 +51,10 @@ const TLogAnalyzer::TActionFilterCache& TLogAnalyzer::ActionFilter() {
     anyChecked = true;
     for (const std::u16string& keyword :
          GetActionKeywords(window_.ActionListText(static_cast<int>(i)))) {
-      if (keyword.empty()) continue;
-      // The keyword is looked for in the lower-cased LogTime, so it is lower-cased the same
-      // way: a keyword with capitals ("NPC收回") would otherwise never match.
-      std::u16string lowered = keyword;
-      platform::LowerCaseInPlace(lowered);
-      cache.keywords.push_back(std::move(lowered));
+      // The keyword is looked for in the lower-cased LogTime, so the set lower-cases it the
+      // same way: a keyword with capitals ("NPC收回") would otherwise never match. An empty
+      // keyword is skipped.
+      cache.keywords.Add(keyword);
     }
   }
   cache.passAll = !anyChecked;
@@ -67,13 +64,7 @@ const TLogAnalyzer::TActionFilterCache& TLogAnalyzer::ActionFilter() {
 bool TLogAnalyzer::MatchActionFilter(const TLogRecord& record) {
   const TActionFilterCache& filter = ActionFilter();
   if (filter.passAll) return true;
-  if (filter.keywords.empty()) return false;
-  lowerScratch_.assign(record.LogTime());
-  platform::LowerCaseInPlace(lowerScratch_);
-  for (const std::u16string& keyword : filter.keywords) {
-    if (lowerScratch_.find(keyword) != std::u16string::npos) return true;
-  }
-  return false;
+  return filter.keywords.FoundIn(record.LogTime());
 }
 
 void TLogAnalyzer::ClearRecords() {

@@ -8,6 +8,7 @@
 #include "core/form_state.h"
 #include "core/keyword_match.h"
 #include "core/log_record.h"
+#include "core/lowered_search.h"
 #include "core/window_services.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -99,7 +100,7 @@ class TLogAnalyzer {
   struct TActionFilterCache {
     std::uint64_t generation = ~std::uint64_t{0};
     bool passAll = true;
-    std::vector<std::u16string> keywords;
+    TLoweredKeywordSet keywords;
   };
 
   // What one load has read so far: the temporary list (as the blocks its records live in) and
@@ -128,7 +129,6 @@ class TLogAnalyzer {
   TActionFilterCache actionFilter_;
   TLoadCounts lastLoadCounts_;
   std::uint64_t passGeneration_ = 0;  // bumped by every pass and every change of the records
-  std::u16string lowerScratch_;
 };
 
 }  // namespace core

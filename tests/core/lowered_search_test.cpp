@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/lowered_search.h"
+#include "platform/lower_case.h"
+
+namespace {
+
+// The plain reading: lower-case the whole text, then look for each lower-cased keyword.
+bool NaiveFoundIn(std::u16string text, const std::vector<std::u16string>& keywords) {
+  platform::LowerCaseInPlace(text);
+  for (std::u16string keyword : keywords) {
+    if (keyword.empty()) continue;
+    platform::LowerCaseInPlace(keyword);
+    if (text.find(keyword) != std::u16string::npos) return true;
+  }
+  return false;
+}
+
+TEST(LoweredKeywordSet, FindsKeywordsInTheLowerCaseOfTheText) {
+  struct Case {
+    const char* name;
+    std::u16string text;
+    std::vector<std::u16string> keywords;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"capitals in the keyword", u"2024-03-01 npc收回", {u"NPC收回"}, true},
+      {"capitals in the text", u"2024-03-01 GM制造", {u"gm制造"}, true},
+      {"Kelvin sign lower-cases to k", u"\u212Aey", {u"key"}, true},
+      {"dotted capital I lower-cases to i", u"\u0130d", {u"id"}, true},
+      {"full-width stays full-width", u"\uFF27\uFF2D制造", {u"gm制造"}, false},
+      {"Greek capitals", u"ΣΙΓΜΑ", {u"σιγμα"}, true},
+      {"Chinese keyword", u"2024-03-01 怪物掉落", {u"拾取", u"怪物掉落"}, true},
+      {"keyword at the very end", u"abc", {u"bc"}, true},
+      {"keyword longer than the text", u"ab", {u"abc"}, false},
+      {"partial then whole", u"拾拾取", {u"拾取"}, true},
+      {"only empty keywords match nothing", u"anything", {u""}, false},
+      {"no keywords", u"anything", {}, false},
+      {"empty text", u"", {u"a"}, false},
+      {"vertical bar", u"商店制造|出售", {u"|"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    core::TLoweredKeywordSet set;
+    for (const std::u16string& keyword : c.keywords)
+      set.Add(keyword);
+    EXPECT_EQ(set.FoundIn(c.text), c.expected);
+    EXPECT_EQ(NaiveFoundIn(c.text, c.keywords), c.expected);
+  }
+}
+
+TEST(LoweredKeywordSet, AgreesWithLowerCasingTheWholeText) {
+  // Texts and keywords over a small alphabet of units with case relations between them.
+  const std::u16string alphabet = u"aAkK\u212AiI\u0130\u0131ßΣσς拾取 ";
+  std::uint64_t state = 42;
+  const auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return state >> 33;
+  };
+  const auto randomText = [&](std::size_t maxLength) {
+    std::u16string text(next() % (maxLength + 1), u' ');
+    for (char16_t& unit : text)
+      unit = alphabet[next() % alphabet.size()];
+    return text;
+  };
+  for (int round = 0; round < 5000; ++round) {
+    std::vector<std::u16string> keywords;
+    for (std::size_t k = next() % 4; k > 0; --k)
+      keywords.push_back(randomText(3));
+    const std::u16string text = randomText(12);
+    core::TLoweredKeywordSet set;
+    for (const std::u16string& keyword : keywords)
+      set.Add(keyword);
+    ASSERT_EQ(set.FoundIn(text), NaiveFoundIn(text, keywords)) << "round " << round;
+  }
+}
+
+}  // namespace
