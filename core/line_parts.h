@@ -66,25 +66,61 @@ TLineParts<Unit> SplitLineParts(const Unit* first, const Unit* last) noexcept {
   return parts;
 }
 
-// Appends the record of one split line to `builder`. Each kept part is first widened unit by
-// unit; `decode(first, last, out)` rewrites a part that holds a unit at or above 0x80 (for
-// bytes: one that needs decoding) and returns the units written. The fields never need more
-// units than the line has units, which the caller keeps within builder.FreeUnits().
+namespace line_parts_detail {
+
+// Widens the ASCII bytes [from, from + length) to UTF-16 at `out`, eight at a time; `readable`
+// ends the bytes that may be read (reads go up to seven bytes past the part) and `out` must
+// have room for seven units past the part. False, with `out` partly written, when the part
+// holds a byte at or above 0x80.
+inline bool WidenAscii(const char* from, std::size_t length, const char* readable,
+                       char16_t* out) noexcept {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  const auto spread = [](std::uint64_t four) {  // four bytes to four little-endian units
+    four = (four | four << 16) & 0x0000FFFF0000FFFFull;
+    return (four | four << 8) & 0x00FF00FF00FF00FFull;
+  };
+  std::size_t i = 0;
+  for (; i < length && readable - (from + i) >= 8; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, from + i, sizeof word);
+    const std::size_t valid = length - i < 8 ? length - i : 8;
+    const std::uint64_t mask = valid == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * valid) - 1;
+    if ((word & mask & kHighBits) != 0) return false;
+    const std::uint64_t low = spread(word & 0xFFFFFFFFu);
+    const std::uint64_t high = spread(word >> 32);
+    std::memcpy(out + i, &low, sizeof low);
+    std::memcpy(out + i + 4, &high, sizeof high);
+  }
+  for (; i < length; ++i) {  // the last bytes of the readable text
+    const auto byte = static_cast<unsigned char>(from[i]);
+    if (byte >= 0x80) return false;
+    out[i] = byte;
+  }
+  return true;
+}
+
+}  // namespace line_parts_detail
+
+// Appends the record of one split line to `builder`. ASCII parts are widened in place;
+// `decode(first, last, out)` writes the UTF-16 text of any other part at `out` and returns the
+// units written. `readable` ends the units that may be read, at or after the line's end. The
+// fields never need more units than the line has units, which the caller keeps within
+// builder.FreeUnits().
 template <class Unit, class Decode>
-void AddLineRecord(TRecordBlockBuilder& builder, const TLineParts<Unit>& parts, Decode&& decode) {
+void AddLineRecord(TRecordBlockBuilder& builder, const TLineParts<Unit>& parts,
+                   const Unit* readable, Decode&& decode) {
   char16_t* out = builder.LineStart();
   for (std::size_t field = 0; field < kStoredFieldCount; ++field) {
     const std::size_t part = kFieldLinePart[field];
     if (part < parts.count) {
       const Unit* from = parts.begin[part];
-      const auto length = static_cast<std::size_t>(parts.end[part] - from);
-      std::uint32_t seen = 0;
-      for (std::size_t i = 0; i < length; ++i) {
-        const auto unit = static_cast<std::make_unsigned_t<Unit>>(from[i]);
-        out[i] = static_cast<char16_t>(unit);
-        seen |= unit;
+      const Unit* to = parts.end[part];
+      const auto length = static_cast<std::size_t>(to - from);
+      bool widened = false;
+      if constexpr (sizeof(Unit) == 1 && std::endian::native == std::endian::little) {
+        widened = line_parts_detail::WidenAscii(from, length, readable, out);
       }
-      out += seen < 0x80 ? length : decode(from, parts.end[part], out);
+      out += widened ? length : decode(from, to, out);
     }
     builder.EndField(out);
   }

@@ -107,7 +107,7 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
         if (builder.LineCount() > 0) load.blocks.push_back(builder.Finish());
         builder = TRecordBlockBuilder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits), 0);
       }
-      AddLineRecord(builder, SplitLineParts(line.first, line.last),
+      AddLineRecord(builder, SplitLineParts(line.first, line.last), text.data() + text.size(),
                     [&decoder](const char* from, const char* to, char16_t* out) {
                       return decoder.Decode({from, static_cast<std::size_t>(to - from)}, out);
                     });

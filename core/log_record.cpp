@@ -41,10 +41,11 @@ TLogRecord ParseLogLine(std::u16string_view line) {
   const char16_t* first = line.data();
   const TLineParts<char16_t> parts = SplitLineParts(first, first + line.size());
   TRecordBlockBuilder builder(line.size(), 1);
-  AddLineRecord(builder, parts, [](const char16_t* from, const char16_t* to, char16_t* out) {
-    std::copy(from, to, out);  // already UTF-16
-    return static_cast<std::size_t>(to - from);
-  });
+  AddLineRecord(builder, parts, first + line.size(),
+                [](const char16_t* from, const char16_t* to, char16_t* out) {
+                  std::copy(from, to, out);  // already UTF-16
+                  return static_cast<std::size_t>(to - from);
+                });
   return TLogRecord(builder.Finish(), 0);
 }
 

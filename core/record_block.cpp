@@ -18,7 +18,7 @@ TRecordBlockBuilder::TRecordBlockBuilder(std::size_t textCapacity, std::size_t l
     : block_(new TRecordBlock), capacity_(textCapacity) {
   if (capacity_ > kMaxTextUnits) throw std::length_error("record block text too large");
   // Default-initialised: pages the lines never reach are never touched.
-  block_->text_.reset(new char16_t[capacity_ == 0 ? 1 : capacity_]);
+  block_->text_.reset(new char16_t[capacity_ + kWriteSlack]);
   block_->lines_.reserve(lineHint);
 }
 

@@ -103,11 +103,13 @@ class TBlockRef {
 //   char16_t* out = builder.LineStart();
 //   for each stored field: write its text at out, advance out, builder.EndField(out);
 //   builder.CommitLine();
-// The caller keeps every line within FreeUnits() (checked before LineStart).
+// The caller keeps every line within FreeUnits() (checked before LineStart); a line's writer
+// may also scribble up to kWriteSlack units past the line's end.
 class TRecordBlockBuilder {
  public:
   // The largest text one block can hold: offsets are 32-bit.
   static constexpr std::size_t kMaxTextUnits = 0xFFFF'FFFFu;
+  static constexpr std::size_t kWriteSlack = 8;
 
   // Room for `textCapacity` units of field text (at most kMaxTextUnits) and about `lineHint`
   // lines. Untouched capacity costs address space, not memory.
