@@ -23,3 +23,4 @@ for config in release asan; do
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$build" --output-on-failure -j "$jobs"
 done
+scripts/test-windows.sh

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/analyzer_harness.h"
+#include "support/hidden_entry.h"
 #include "support/temp_tree.h"
 
 namespace {
@@ -54,7 +55,7 @@ TEST_F(DayFolders, ListsDateShapedEntriesSortedAndReportsTheirNumber) {
     tree.MakeDir(std::string("LogServer/BaseDir/") + name);
   }
   tree.WriteFile("LogServer/BaseDir/2024-01-04", "a plain file with the date shape");
-  tree.MakeDir("LogServer/BaseDir/.bcd-ef-gh");  // hidden: never listed
+  korlo_test::MarkHidden(tree.MakeDir("LogServer/BaseDir/.bcd-ef-gh"));  // never listed
   UseRoot();
   h.State().FCurrentSelectedDate = u"2024-01-01";
   h.analyzer.RefreshDateFolders();

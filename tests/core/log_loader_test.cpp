@@ -7,6 +7,7 @@
 
 #include "platform/os_error.h"
 #include "support/analyzer_harness.h"
+#include "support/hidden_entry.h"
 #include "support/temp_tree.h"
 
 namespace {
@@ -149,7 +150,8 @@ TEST_F(Loader, DecodesGbkAndNeverMatchesOnHalfACharacter) {
 
 TEST_F(Loader, MatchesFilePatternsCaseInsensitivelyAndReadsHiddenFiles) {
   Write("2024-03-01/UPPER.LOG", Line("upper") + "\r\n");
-  Write("2024-03-01/.hidden.log", Line("hidden") + "\r\n");
+  korlo_test::MarkHidden(
+      tree.WriteFile("LogServer/BaseDir/2024-03-01/.hidden.log", Line("hidden") + "\r\n"));
   Write("2024-03-01/notes.TXT", Line("text") + "\r\n");
   Write("2024-03-01/a.log.bak", Line("backup") + "\r\n");
   Write("2024-03-01/readme.md", Line("other") + "\r\n");
@@ -250,7 +252,10 @@ struct FailedLoad : Loader {
     } catch (const platform::OsError& error) {
       message = U8(error.Message());
     }
-    EXPECT_NE(message.find("LogServer/BaseDir/2024-03-02/" + failedName), std::string::npos)
+    // The full path, whichever separator the platform shows.
+    std::string slashed = message;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    EXPECT_NE(slashed.find("LogServer/BaseDir/2024-03-02/" + failedName), std::string::npos)
         << message;
     EXPECT_EQ(Accounts(h.State().FAllLogs), "old");
     EXPECT_EQ(Accounts(h.State().FFilteredLogs), "old");

@@ -41,7 +41,11 @@ fs::path TempTree::MakeDir(std::string_view relative) const {
 }
 
 std::u16string TempTree::WindowsStylePath(std::string_view relative) const {
-  std::string text = (relative.empty() ? root_ : root_ / fs::path(std::string(relative))).string();
+  // UTF-8 with every library: string() gives the ANSI code page with Microsoft's, and that may
+  // not hold the name.
+  const std::u8string utf8 =
+      (relative.empty() ? root_ : root_ / fs::path(std::string(relative))).u8string();
+  std::string text(utf8.begin(), utf8.end());
   for (char& c : text) {
     if (c == '/') c = '\\';
   }

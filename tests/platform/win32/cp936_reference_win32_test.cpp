@@ -1,0 +1,52 @@
+// The decoder of code page 936 that Windows' own converter (MultiByteToWideChar) derives reads
+// every one- and two-byte sequence as glibc's iconv does (support/cp936_reference.h), except the
+// sequences Windows maps to the Private Use Area, which iconv rejects.
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/text_decoder.h"
+#include "support/cp936_reference.h"
+#include "support/decoding.h"
+
+namespace {
+
+namespace cp936 = korlo_test::cp936;
+using korlo_test::HexBytes;
+using korlo_test::HexUnits;
+using platform::TextDecoder;
+
+TEST(Win32Cp936Reading, EqualsIconvOutsideThePrivateUseRuns) {
+  const TextDecoder& decoder = TextDecoder::For(platform::kCodePageGbk);
+  for (std::size_t row = 0; row < cp936::kRows; ++row) {
+    EXPECT_EQ(cp936::RowDigest(decoder, row), cp936::kRowDigests[row])
+        << "row " << row << ": " << cp936::RowDump(decoder, row);
+  }
+}
+
+TEST(Win32Cp936Reading, DecodesEachSequenceOfThePrivateUseRunsToACharacterOfItsOwn) {
+  constexpr char16_t kFirst = 0xE000;
+  constexpr char16_t kLast = 0xE864;
+  const TextDecoder& decoder = TextDecoder::For(platform::kCodePageGbk);
+  std::vector<int> uses(kLast - kFirst + 1, 0);
+  for (const cp936::PrivateUseRun& run : cp936::kWindowsPrivateUseRuns) {
+    for (unsigned trail = run.firstTrail; trail <= run.lastTrail; ++trail) {
+      const char16_t expected = cp936::WindowsPrivateUse(1u + run.lead, trail);
+      ASSERT_GE(expected, kFirst);
+      ASSERT_LE(expected, kLast);
+      ++uses[static_cast<std::size_t>(expected - kFirst)];
+      const std::string bytes = cp936::SequenceBytes(1u + run.lead, trail);
+      EXPECT_EQ(HexUnits(decoder.Decode(bytes)), HexUnits(std::u16string(1, expected)))
+          << HexBytes(bytes);
+    }
+  }
+  // Every character of the range is the reading of exactly one sequence.
+  for (std::size_t i = 0; i < uses.size(); ++i) {
+    EXPECT_EQ(uses[i], 1) << "U+" << std::hex << (kFirst + i);
+  }
+}
+
+}  // namespace

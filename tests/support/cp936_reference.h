@@ -1,0 +1,186 @@
+#pragma once
+
+// The reference reading of code page 936 (GBK) that the decoders of both platforms are held to:
+// what TextDecoder::For(936) makes of every one-byte and every two-byte sequence, each decoded on
+// its own. It is the reading of glibc's iconv ("GBK"), kept as one digest per row of 256
+// sequences, so that a Windows build, which has no iconv, is held to it too; Windows differs from
+// it only where kWindowsPrivateUseRuns says.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/text_decoder.h"
+
+namespace korlo_test::cp936 {
+
+// Row 0 holds the one-byte sequences 00 to FF; row 1 + L the two-byte sequences L 00 to L FF.
+inline constexpr std::size_t kRows = 1 + 256;
+
+inline std::string SequenceBytes(std::size_t row, std::size_t column) {
+  std::string bytes;
+  if (row > 0) bytes.push_back(static_cast<char>(row - 1));
+  bytes.push_back(static_cast<char>(column));
+  return bytes;
+}
+
+// Windows maps GBK's user-defined areas (AAA1-AFFE, F8A1-FEFE, A140-A7A0) and the cells GBK
+// leaves unassigned among its symbols to the Private Use Area, U+E000 to U+E864, each sequence to
+// a character of its own; glibc's GBK rejects all 2,149 of them. A run: the lead byte, its first
+// and last trail byte, and the character of the first trail; each next trail takes the next
+// character.
+struct PrivateUseRun {
+  unsigned char lead;
+  unsigned char firstTrail;
+  unsigned char lastTrail;
+  char16_t first;
+};
+
+inline constexpr PrivateUseRun kWindowsPrivateUseRuns[] = {
+    {0xA1, 0x40, 0x7E, 0xE4C6}, {0xA1, 0x80, 0xA0, 0xE505}, {0xA2, 0x40, 0x7E, 0xE526},
+    {0xA2, 0x80, 0xA0, 0xE565}, {0xA2, 0xAB, 0xB0, 0xE766}, {0xA2, 0xE3, 0xE4, 0xE76C},
+    {0xA2, 0xEF, 0xF0, 0xE76E}, {0xA2, 0xFD, 0xFE, 0xE770}, {0xA3, 0x40, 0x7E, 0xE586},
+    {0xA3, 0x80, 0xA0, 0xE5C5}, {0xA4, 0x40, 0x7E, 0xE5E6}, {0xA4, 0x80, 0xA0, 0xE625},
+    {0xA4, 0xF4, 0xFE, 0xE772}, {0xA5, 0x40, 0x7E, 0xE646}, {0xA5, 0x80, 0xA0, 0xE685},
+    {0xA5, 0xF7, 0xFE, 0xE77D}, {0xA6, 0x40, 0x7E, 0xE6A6}, {0xA6, 0x80, 0xA0, 0xE6E5},
+    {0xA6, 0xB9, 0xC0, 0xE785}, {0xA6, 0xD9, 0xDF, 0xE78D}, {0xA6, 0xEC, 0xED, 0xE794},
+    {0xA6, 0xF3, 0xF3, 0xE796}, {0xA6, 0xF6, 0xFE, 0xE797}, {0xA7, 0x40, 0x7E, 0xE706},
+    {0xA7, 0x80, 0xA0, 0xE745}, {0xA7, 0xC2, 0xD0, 0xE7A0}, {0xA7, 0xF2, 0xFE, 0xE7AF},
+    {0xA8, 0x96, 0xA0, 0xE7BC}, {0xA8, 0xBC, 0xBC, 0xE7C7}, {0xA8, 0xBF, 0xBF, 0xE7C8},
+    {0xA8, 0xC1, 0xC4, 0xE7C9}, {0xA8, 0xEA, 0xFE, 0xE7CD}, {0xA9, 0x58, 0x58, 0xE7E2},
+    {0xA9, 0x5B, 0x5B, 0xE7E3}, {0xA9, 0x5D, 0x5F, 0xE7E4}, {0xA9, 0x89, 0x95, 0xE7E7},
+    {0xA9, 0x97, 0xA3, 0xE7F4}, {0xA9, 0xF0, 0xFE, 0xE801}, {0xAA, 0xA1, 0xFE, 0xE000},
+    {0xAB, 0xA1, 0xFE, 0xE05E}, {0xAC, 0xA1, 0xFE, 0xE0BC}, {0xAD, 0xA1, 0xFE, 0xE11A},
+    {0xAE, 0xA1, 0xFE, 0xE178}, {0xAF, 0xA1, 0xFE, 0xE1D6}, {0xD7, 0xFA, 0xFE, 0xE810},
+    {0xF8, 0xA1, 0xFE, 0xE234}, {0xF9, 0xA1, 0xFE, 0xE292}, {0xFA, 0xA1, 0xFE, 0xE2F0},
+    {0xFB, 0xA1, 0xFE, 0xE34E}, {0xFC, 0xA1, 0xFE, 0xE3AC}, {0xFD, 0xA1, 0xFE, 0xE40A},
+    {0xFE, 0x50, 0x7E, 0xE815}, {0xFE, 0x80, 0xA0, 0xE844}, {0xFE, 0xA1, 0xFE, 0xE468},
+};
+
+// The character Windows decodes the sequence at `row`, `column` to when a private-use run holds
+// it; U+0000 otherwise.
+inline char16_t WindowsPrivateUse(std::size_t row, std::size_t column) {
+  for (const PrivateUseRun& run : kWindowsPrivateUseRuns) {
+    if (row == 1u + run.lead && column >= run.firstTrail && column <= run.lastTrail) {
+      return static_cast<char16_t>(run.first + (column - run.firstTrail));
+    }
+  }
+  return u'\0';
+}
+
+// FNV-1a over the units `decoder` makes of each sequence of the row, with the unit count before
+// them; a sequence of a private-use run counts as the marker 0xFFFF instead.
+inline std::uint64_t RowDigest(const platform::TextDecoder& decoder, std::size_t row) {
+  std::uint64_t digest = 0xCBF29CE484222325;
+  const auto mix = [&digest](std::size_t value) {
+    for (int shift = 0; shift < 16; shift += 8) {
+      digest ^= (value >> shift) & 0xFF;
+      digest *= 0x100000001B3;
+    }
+  };
+  for (std::size_t column = 0; column < 256; ++column) {
+    if (WindowsPrivateUse(row, column) != u'\0') {
+      mix(0xFFFF);
+      continue;
+    }
+    const std::u16string units = decoder.Decode(SequenceBytes(row, column));
+    mix(units.size());
+    for (const char16_t unit : units)
+      mix(unit);
+  }
+  return digest;
+}
+
+// "A1A1:3000 A1A2:3001 ...": what `decoder` makes of each sequence of the row, for a failure
+// message to hold against the other platform's.
+inline std::string RowDump(const platform::TextDecoder& decoder, std::size_t row) {
+  std::string dump;
+  for (std::size_t column = 0; column < 256; ++column) {
+    const std::string bytes = SequenceBytes(row, column);
+    char text[8];
+    for (const char byte : bytes) {
+      std::snprintf(text, sizeof text, "%02X", static_cast<unsigned char>(byte));
+      dump += text;
+    }
+    char separator = ':';
+    for (const char16_t unit : decoder.Decode(bytes)) {
+      std::snprintf(text, sizeof text, "%c%04X", separator, static_cast<unsigned>(unit));
+      dump += text;
+      separator = '+';
+    }
+    dump += ' ';
+  }
+  return dump;
+}
+
+// The digests of iconv's reading, row by row.
+inline constexpr std::uint64_t kRowDigests[kRows] = {
+    0x67860427908EFA81, 0xEA4F80ED5F868FA5, 0xBABAB8B64FD31A95, 0xFC4A47CA2295AC21,
+    0x5D47A0BBFE0EA8D1, 0x42DD27FA31C8DD2D, 0x5840E962F2538B1D, 0xBC0DF45E29F25461,
+    0x67732D67A3EDC691, 0x0366839D365DFBD5, 0xD0384E9155051DA5, 0xFFAEE9FAEDA090D1,
+    0xA51E6073C2CF5821, 0x0FEE1BA60013878D, 0xF190B79CE9FC92DD, 0xA99AC28502314C91,
+    0x6DA5F307BD6CD461, 0xF8472C56210666A5, 0x12227AB40F3BC9B5, 0xB33662C9947862E1,
+    0xF50E78477207E6F1, 0xFD0F9D466E840E0D, 0xDDF8665383795A1D, 0x5FF483420FBA81E1,
+    0x7B7687DD2EFBB431, 0x7E181077254F9735, 0x6090E68E8FD6DDA5, 0x35C764DAEE5AA4B1,
+    0xB97F366ABA5A7621, 0x9F2FB0C48EF906AD, 0xEE80C95CA203719D, 0x6B34EADEC7670C71,
+    0xA5A256EF042D10A1, 0xCE1D81FB67CCDDA5, 0x7C13F19A7ABCD995, 0xEF575272CDB84061,
+    0x1CA94B8A66795D91, 0xF039C3ABD9750FED, 0x47D22505974C0A1D, 0x0EE5AF0120302DA1,
+    0x393AB5595A802251, 0x7365EAB308FD6655, 0x8F498D43C2D9A5A5, 0x1717835099B8D291,
+    0x9A6CAB9AC9C4A161, 0x61F7AABB3A01088D, 0xA73F97B5B756755D, 0x3D75E0D89074A051,
+    0x36DFDCB6DE3BF8A1, 0x8B1E52052AEE31A5, 0xC1607F598F2C6DF5, 0x32192EA352DCAEA1,
+    0x9E1DC2C4EB56DB71, 0xDC646193197BDA0D, 0x75FBFA81DB64FF1D, 0x6F806311855E4421,
+    0x8186A7513DFCC4B1, 0xC1651FED0469B875, 0x8DDBA0FE5676C5A5, 0x980BD90F29A806B1,
+    0x541EE98203E61A61, 0x6CFBD4083F0E17ED, 0xEDE5F663A69E769D, 0x82CA942DED998471,
+    0xFBFAEE3CDB9D7D61, 0xC199A17506591BA5, 0x658DFB5D69271B95, 0x6C914FE182B9D921,
+    0xB8CA544CCE8A6F51, 0x8FE6ADF4EA05E22D, 0xE4FBE4748A82669D, 0x90D621B3E9E15CE1,
+    0xC7B6E16BD39EF591, 0xBA389634CDA29F55, 0x8D822CC2A7F2A9A5, 0xA7DC44CA017A4851,
+    0x7E4622AABA38A321, 0xD5021049B052140D, 0x4E9C18B0D82BA8DD, 0x2685AE7AFB875F91,
+    0x93E47D7ED4552CE1, 0xCB20588E5BCFC8A5, 0x930E3CD086486B35, 0x7C2821FA6B0AFF61,
+    0x275BEA3EF7F5D571, 0x9B1578192EAAE38D, 0xCF5D7D74C5657A9D, 0xF93209E6C9BDCC61,
+    0x42B9A6F256A57F31, 0x05890B0FDA0EAFB5, 0x3A1CB5FEECF66FA5, 0x70AAD82DBD7775B1,
+    0x354215044F624521, 0x2A4359D02A9FCAAD, 0x93A088FCCCEDFF1D, 0x99DDAEADC37F9FF1,
+    0xB72861416AD21EA1, 0xF4D388F7C4C7AEA5, 0x86B36E8B83341C95, 0xF826481F1C1FEAE1,
+    0x3D2BE071C12E9A91, 0xF907DD50D2CAA16D, 0xD854049B864D549D, 0xFDFC362CC947DFA1,
+    0x8240FC717B1935D1, 0x72F925C503EA42D5, 0xCD17CD5543B207A5, 0x42510B8707E79191,
+    0x32F54DC0D8335BE1, 0x1357EEFD330B510D, 0x4B5E7F04D751285D, 0x89E7483AF81578D1,
+    0x26E9F367A81D84A1, 0xCBA733865B7EF4A5, 0x646145C1521B17F5, 0x1ABAC4D3321E6CA1,
+    0xB593F5998061F8F1, 0x795A903B486F1B8D, 0xEBC0FA2DC672079D, 0xE2D41262F3565721,
+    0x3B07AD2EBAF571B1, 0x99B028278111C075, 0xB4043818DC2C12A5, 0x9FADFA373417C5B1,
+    0x3E90006C26C47EE1, 0xF854BF905BACF76D, 0x8F87835E5F1E721D, 0xAD5121ABEE9C24F1,
+    0x55F32CF791E007E1, 0x344516C269A2A64D, 0x6B61B04E94A008E4, 0xD35006774D745160,
+    0x66AB43468B225501, 0xA1D32DF17389114A, 0x127D8D6B2E2727D8, 0x83132264BB19841D,
+    0x15685C207B361E23, 0xD815F6F9600F294B, 0xA38201237AD203AF, 0xE5D1C86433CFD1B5,
+    0xB3897848B2AF06FB, 0xC67E9F10F1B8253C, 0x885C60266A03412D, 0xFC5E61FE3E321754,
+    0x814369A9BC2ECA6B, 0x1F009292AE7B7419, 0x51B13836D82F58A8, 0x4DCFBC4B1EE12A56,
+    0xE06A66E9AC41008F, 0xDCECFF8B209C0F4A, 0x764373F5468142C9, 0x7B4EFDFFF0853A07,
+    0xCCD23DDE9E3857A6, 0x1E8710EB86E388FB, 0x299EAAB4705FA9A0, 0x803858ACA3738F3A,
+    0x9B4CD7EDF7524A4D, 0x6D88D6C7D0306A30, 0x7E457B23AB942B00, 0x50A4CCB0DB719034,
+    0xBF965A7319BD0EB6, 0x870EFC04B3877A1F, 0x44D2273270D8A2D6, 0xC3672997121BBEEC,
+    0xCCC371810A93E35E, 0x1A2F3ACCF7717ED6, 0xEBA0CB7CFF421B7A, 0x6589D32D3C1AC902,
+    0x024818C26AFE8369, 0x713C4084665784F3, 0x3376C328127CC94C, 0xF170E7FC1872D0DA,
+    0xE20459CC31B8EFC1, 0x700E5379272BB8F4, 0x88EE6C8FA36D99BB, 0xBD05E0072D5A8AD8,
+    0xAA3A7BED68DC96D4, 0x6BED208EB28019B8, 0x33C99237F3916CB3, 0x771B83A49FAD897B,
+    0x7D3D9F2BF909256A, 0xB67FE38BF2FFD6E1, 0xF1184B77B0C6D49D, 0x1AD08D57C7D65F44,
+    0xAD263F412C62ACB2, 0x654DB9369EDF9DFD, 0x1A99FF080A07F309, 0x1B370055D017B994,
+    0xA131ACCE2ACEDF38, 0x8E4353AC1787A3A8, 0xC1209B333894403B, 0x283EEF1C989A160A,
+    0x5314781B7434497E, 0xAB9B8970FBEDF1C5, 0xEB6382960F02B270, 0xC39555F61DDDDF0C,
+    0x5059821CFEAF9712, 0x3304B1C2FDABF397, 0x053372EE6C2F4D93, 0x01E4B92E1F38B1FF,
+    0x96A6AE1C8A0638D7, 0x29B80FAB34DD02B0, 0x83BC666C4F42D055, 0x61245B44BB4A743E,
+    0x6896BCDEC3C1F78C, 0xA98185BCAF15C0B0, 0x4B38F280A84C02C0, 0xCABF3631ACB16B39,
+    0x2038B9C41C89DDC2, 0xFC0476C8A9825A9A, 0xE542BBD809B6E1E1, 0x4FB8DD064317F222,
+    0x3A4B6AD40F990FDE, 0x842486B30D1FF84B, 0x1AC4036F79396670, 0x6EC229BC6418AF0F,
+    0xD65349A50CF65058, 0xBDCF84FE2A69A8E5, 0xA4E98DF9C6BD0BFD, 0x7E4AD098EED18ECE,
+    0x1DC2CA2ABC23261D, 0x9263A72DF48B792D, 0xF3DE1DB33FDDC998, 0xE7393EA3A08B8E73,
+    0x534A523CDEAD5B83, 0xA2D7E37106BB7D00, 0x0B524934C39D5AC6, 0xCECCFA1C43B7DEDB,
+    0xB611889650261124, 0xE076852C42ABB738, 0xC833EFB696E5625A, 0x8E86BF9ABD0F9937,
+    0x0321B5BCA93A603D, 0xD72B4A3FEC82AA74, 0x8D15E4FA862B0E01, 0xBCB64F9CB8DCE753,
+    0x273C28799ABB6237, 0x1D76232C7CBBD3BC, 0x133D1609A7B07A4D, 0xD67539BB1AD8A0EE,
+    0x8F3941D64CD3467A, 0xAEEC53D94CC8B97B, 0x57B8B7075A9C563E, 0xB8B3A5413BAD0132,
+    0xC332928BCDE2171C, 0x010D866896A5BF84, 0x11E9FE843C9315A9, 0x4B536159CCF11BE3,
+    0xFB405A0C328CABA5, 0x726C648D34E7EDE2, 0xD9EB7DE65A967435, 0xF3BBF2AF5180926C,
+    0x47C24C1155FA51C2, 0x8E7FBEB07CC4040D, 0x854A4182CE9E7929, 0x627C7FA7C1AFCDB4,
+    0x0D0A4ACB817745DD,
+};
+
+}  // namespace korlo_test::cp936
