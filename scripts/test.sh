@@ -24,3 +24,4 @@ for config in release asan; do
     ctest --test-dir "$build" --output-on-failure -j "$jobs"
 done
 scripts/test-windows.sh
+scripts/fuzz.sh 30
