@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/os_error.h"
@@ -180,6 +182,32 @@ TEST_F(PosixFileSystemTest, FileShorterThanItsReportedSizeIsReadToItsEnd) {
   EXPECT_EQ(bytes, content);
 }
 
+// A log still being written: the read takes what the file held when it was opened, or a little
+// more, and ends; it never chases the writer.
+TEST_F(PosixFileSystemTest, FileGrowingWhileReadEndsAtItsSizeWhenOpened) {
+  const std::string start(8 << 20, 'a');
+  const fs::path path = tree_.WriteFile("day/growing.log", start);
+  std::atomic<bool> stop{false};
+  std::atomic<std::size_t> written{start.size()};
+  std::thread writer([&] {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    const std::string chunk(64 << 10, 'b');
+    while (!stop) {
+      out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+      out.flush();
+      written += chunk.size();
+    }
+  });
+  std::string bytes;
+  fileSystem_.ReadWholeFile(tree_.WindowsStylePath("day/growing.log"), bytes);
+  const std::size_t writtenAfterRead = written;
+  stop = true;
+  writer.join();
+  EXPECT_GE(bytes.size(), start.size());
+  EXPECT_LE(bytes.size(), writtenAfterRead);
+  EXPECT_EQ(bytes.substr(0, start.size()), start);
+}
+
 TEST_F(PosixFileSystemTest, NonUtf8NameRoundTripsThroughEnumerationAndRead) {
   const std::string gbkName = "\xD6\xD0\xCE\xC4.log";  // "中文.log" in GBK
   tree_.WriteFile("day/" + gbkName, "content");
@@ -252,4 +280,3 @@ TEST_F(PosixFileSystemTest, ErrorMessageKeepsANonUtf8PathRecognizable) {
 
 }  // namespace
 }  // namespace platform
-
