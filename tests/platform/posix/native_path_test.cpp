@@ -89,4 +89,3 @@ TEST(NameFromNativeTest, EverySingleByteRoundTrips) {
 
 }  // namespace
 }  // namespace platform::posix
-

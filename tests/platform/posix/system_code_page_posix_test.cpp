@@ -71,4 +71,3 @@ TEST(SystemAnsiCodePageTest, FirstNonEmptyLocaleVariableDecides) {
 
 }  // namespace
 }  // namespace platform
-
