@@ -16,4 +16,4 @@ if [[ ! -d "$demo_root/LogServer/BaseDir" ]]; then
 fi
 
 # The logs are GBK: run in a Chinese locale so that the ANSI code page is 936.
-LC_ALL=zh_CN.UTF-8 exec build/release/app/korlo-log-analyzer
+exec env LC_ALL=zh_CN.UTF-8 build/release/app/korlo-log-analyzer
