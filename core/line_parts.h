@@ -12,6 +12,7 @@
 
 #include "core/log_record.h"
 #include "core/record_block.h"
+#include "core/swar.h"
 
 namespace core {
 
@@ -23,16 +24,6 @@ struct TLineParts {
   const Unit* end[kMaxParts];
   std::size_t count = 0;  // parts the line has, at most kMaxParts
 };
-
-namespace line_parts_detail {
-
-// 0x80 in every byte of `word` that is zero, 0 elsewhere; exact (no carry between bytes).
-constexpr std::uint64_t ZeroBytes(std::uint64_t word) noexcept {
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  return ~(((word & kLow7) + kLow7) | word | kLow7);
-}
-
-}  // namespace line_parts_detail
 
 // Every TAB ends a part; n TABs give n + 1 parts, empty ones included.
 template <class Unit>
@@ -52,8 +43,7 @@ TLineParts<Unit> SplitLineParts(const Unit* first, const Unit* last) noexcept {
     for (; last - at >= 8; at += 8) {
       std::uint64_t word;
       std::memcpy(&word, at, sizeof word);
-      for (std::uint64_t tabs = line_parts_detail::ZeroBytes(word ^ kTabs); tabs != 0;
-           tabs &= tabs - 1) {
+      for (std::uint64_t tabs = swar::ZeroBytes(word ^ kTabs); tabs != 0; tabs &= tabs - 1) {
         if (endPart(at + (std::countr_zero(tabs) >> 3))) return parts;
       }
     }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/keyword_match.h"
 #include "core/log_record.h"
@@ -86,6 +88,55 @@ TEST(MatchKeyword, AllColumnsFindsAHitAfterAFalseOneAcrossAFieldBoundary) {
       core::ParseLogLine(u"0\txa\t2\tbx\t4\t5\t6\t7\t8\t9\t10\tzzabzz\t12\t13\t14");
   EXPECT_TRUE(MatchKeyword(record, u"AB", u"所有列", TMatchMode::kFolded));
   EXPECT_FALSE(MatchKeyword(record, u"AB", u"帐号", TMatchMode::kFolded));
+}
+
+// The plain reading of a folded match: fold both texts, then look for the keyword.
+bool NaiveFolded(std::u16string value, std::u16string keyword) {
+  if (value.empty()) return false;
+  for (std::u16string* text : {&value, &keyword}) {
+    for (char16_t& unit : *text) {
+      if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + 32);
+    }
+  }
+  return value.find(keyword) != std::u16string::npos;
+}
+
+TEST(MatchText, FoldedAgreesWithThePlainReadingWhereverTheKeywordFalls) {
+  // Lengths around the four-unit steps of the scan, with near-miss units ('@' and '`' border
+  // the capitals and small letters).
+  const std::u16string alphabet = u"aAbB@`拾";
+  std::uint64_t state = 12345;
+  const auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return state >> 33;
+  };
+  const auto text = [&](std::size_t minLength, std::size_t maxLength) {
+    std::u16string t(minLength + next() % (maxLength - minLength + 1), u'a');
+    for (char16_t& unit : t)
+      unit = alphabet[next() % alphabet.size()];
+    return t;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    const std::u16string value = text(0, 24);
+    const std::u16string keyword = text(1, 4);
+    ASSERT_EQ(MatchText(value, keyword, TMatchMode::kFolded), NaiveFolded(value, keyword))
+        << "round " << round;
+    // All six searchable fields at once must agree with trying each field.
+    std::u16string line = u"0";
+    std::vector<std::u16string> fields;
+    for (int part = 1; part <= 16; ++part) {
+      fields.push_back(text(0, 6));
+      line += u'\t';
+      line += fields.back();
+    }
+    const core::TLogRecord record = core::ParseLogLine(line);
+    bool any = false;
+    for (std::size_t part : {1u, 3u, 9u, 10u, 11u, 14u}) {
+      any = any || NaiveFolded(fields[part - 1], keyword);
+    }
+    ASSERT_EQ(MatchKeyword(record, keyword, u"所有列", TMatchMode::kFolded), any)
+        << "round " << round;
+  }
 }
 
 TEST(TrimText, RemovesEveryCharacterAtOrBelowSpaceAtBothEnds) {
