@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "app/qt_text.h"
 #include "core/keyword_match.h"
 #include "core/status_texts.h"
 
@@ -34,15 +35,6 @@ constexpr int kActionListMinHeight = 100;
 constexpr int kActionButtonGap = 10;
 constexpr int kCopyNoticeMs = 500;
 constexpr int kStatusPanelWidths[] = {150, 150, 50};
-
-QString Q(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string U16(const QString& text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                        static_cast<std::size_t>(text.size()));
-}
 
 QFrame* MakePanel(QWidget* parent, const char* name) {
   auto* panel = new QFrame(parent);
@@ -90,7 +82,7 @@ TForm1::TForm1(const platform::IFileSystem& fileSystem, platform::CodePage ansiC
 TForm1::~TForm1() = default;
 
 void TForm1::CreateComponents() {
-  setWindowTitle(Q(kFormCaption));
+  setWindowTitle(ToQString(kFormCaption));
   setFont(QFont(QStringLiteral("Segoe UI"), 9));
   resize(kFormWidth, kFormHeight);
 
@@ -229,9 +221,9 @@ void TForm1::ConnectHandlers() {
 void TForm1::FormCreate() {
   for (QComboBox* box : {cboColumn1, cboColumn2}) {
     box->clear();
-    box->addItem(Q(core::kAllColumns));
+    box->addItem(ToQString(core::kAllColumns));
     for (const core::TSearchableColumn& column : core::SEARCHABLE_COLUMNS) {
-      box->addItem(Q(column.name));
+      box->addItem(ToQString(column.name));
     }
     box->setCurrentIndex(0);
   }
@@ -267,7 +259,7 @@ void TForm1::FormCreate() {
   lstDateFolders->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
   State().FSelectedPath = std::u16string(core::kDefaultRoot);
-  edtPath->setText(Q(State().FSelectedPath));  // runs edtPathChange: the box was empty
+  edtPath->setText(ToQString(State().FSelectedPath));  // runs edtPathChange: the box was empty
 
   FCore.RefreshDateFolders();
   UpdateLoadButton();
@@ -325,7 +317,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // ---- Window services ----------------------------------------------------------------------------
 
 void TForm1::SetStatus(std::u16string_view message) {
-  if (lblStatus) SetLabelText(lblStatus, QStringLiteral("状态：") + Q(message));
+  if (lblStatus) SetLabelText(lblStatus, QStringLiteral("状态：") + ToQString(message));
 }
 
 void TForm1::UpdateStatusBar() {
@@ -405,7 +397,7 @@ int TForm1::DateFolderCount() const {
 
 std::u16string TForm1::DateFolderText(int index) const {
   const QListWidgetItem* item = lstDateFolders->item(index);
-  return item ? U16(item->text()) : std::u16string();
+  return item ? ToU16(item->text()) : std::u16string();
 }
 
 bool TForm1::IsDateFolderSelected(int index) const {
@@ -427,7 +419,7 @@ void TForm1::ClearDateFolders() {
 
 void TForm1::AddDateFolder(std::u16string_view name) {
   const QSignalBlocker programmatic(lstDateFolders);
-  auto* item = new QListWidgetItem(Q(name));
+  auto* item = new QListWidgetItem(ToQString(name));
   item->setSizeHint(QSize(0, kDateItemHeight));
   lstDateFolders->addItem(item);
 }
@@ -439,11 +431,11 @@ void TForm1::SetDateFoldersSorted() {
 }
 
 std::u16string TForm1::KeywordText(core::TCondition condition) const {
-  return U16((condition == core::TCondition::kFirst ? edtKeyword1 : edtKeyword2)->text());
+  return ToU16((condition == core::TCondition::kFirst ? edtKeyword1 : edtKeyword2)->text());
 }
 
 std::u16string TForm1::ColumnText(core::TCondition condition) const {
-  return U16((condition == core::TCondition::kFirst ? cboColumn1 : cboColumn2)->currentText());
+  return ToU16((condition == core::TCondition::kFirst ? cboColumn1 : cboColumn2)->currentText());
 }
 
 bool TForm1::IsExactChecked(core::TCondition condition) const {
@@ -453,7 +445,7 @@ bool TForm1::IsExactChecked(core::TCondition condition) const {
 void TForm1::FillActionList(std::span<const std::u16string_view> texts) {
   lstActions->clear();
   for (std::u16string_view text : texts)
-    lstActions->addItem(Q(text));
+    lstActions->addItem(ToQString(text));
 }
 
 int TForm1::ActionListCount() const {
@@ -462,7 +454,7 @@ int TForm1::ActionListCount() const {
 
 std::u16string TForm1::ActionListText(int index) const {
   const QListWidgetItem* item = lstActions->item(index);
-  return item ? U16(item->text()) : std::u16string();
+  return item ? ToU16(item->text()) : std::u16string();
 }
 
 // ---- Commands -----------------------------------------------------------------------------------
@@ -472,7 +464,7 @@ void TForm1::edtPathChange() {
     SetStatus(core::status::kBusy);
     return;
   }
-  const std::u16string typed = U16(edtPath->text());
+  const std::u16string typed = ToU16(edtPath->text());
   const std::u16string_view root = core::TrimText(typed);
   if (root.empty()) {
     ClearDateFolders();
@@ -486,13 +478,17 @@ void TForm1::edtPathChange() {
   }
   State().FSelectedPath = root;
   FCore.RefreshDateFolders();
+  DropLoadedRecords();
+  SetStatus(u"路径已更改，请选择日期文件夹并点击加载");
+}
+
+void TForm1::DropLoadedRecords() {
   State().FIsDataLoaded = false;
   State().FCurrentSelectedDate.clear();
   FCore.ClearRecords();
   RenderGrid();
   UpdateLoadButton();
   UpdateStatusBar();
-  SetStatus(u"路径已更改，请选择日期文件夹并点击加载");
 }
 
 void TForm1::btnRefreshDatesClick() {
@@ -504,18 +500,13 @@ void TForm1::btnSelectPathClick() {
     SetStatus(core::status::kBusy);
     return;
   }
-  const QString typed = Q(core::TrimText(U16(edtPath->text())));
-  const QString start = typed.isEmpty() ? Q(State().FSelectedPath) : typed;
+  const QString typed = ToQString(core::TrimText(ToU16(edtPath->text())));
+  const QString start = typed.isEmpty() ? ToQString(State().FSelectedPath) : typed;
   const QString chosen = chooseDirectory(QStringLiteral("选择LogServer上一层目录"), start);
   if (chosen.isEmpty()) return;
-  State().FSelectedPath = U16(chosen);
+  State().FSelectedPath = ToU16(chosen);
   edtPath->setText(chosen);
-  State().FIsDataLoaded = false;
-  State().FCurrentSelectedDate.clear();
-  FCore.ClearRecords();
-  RenderGrid();
-  UpdateLoadButton();
-  UpdateStatusBar();
+  DropLoadedRecords();
   FCore.RefreshDateFolders();
 }
 
@@ -681,7 +672,7 @@ bool TForm1::StringGrid1KeyDown(QKeyEvent* event) {
 }
 
 void TForm1::CopyTimerTick(QTimer* sender) {
-  setWindowTitle(Q(kRestoredCaption));
+  setWindowTitle(ToQString(kRestoredCaption));
   if (sender) {
     sender->stop();
     sender->deleteLater();

@@ -134,6 +134,8 @@ class TForm1 : public QWidget, public core::IWindowServices {
   void RunCommand(Handler&& handler);
   void CreateComponents();
   void ApplyDocking();
+  // After a new root: nothing is loaded any more, and the grid and counts show it.
+  void DropLoadedRecords();
   void ConnectHandlers();
 
   core::TLogAnalyzer FCore;

@@ -2,15 +2,9 @@
 
 #include <algorithm>
 
+#include "app/qt_text.h"
+
 namespace app {
-
-namespace {
-
-QString ToQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 void TResultsModel::SetRecords(core::TLogList records) {
   beginResetModel();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "app/qt_text.h"
 #include "app/toolkit.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -47,8 +48,7 @@ inline void WriteDay(const TempTree& tree, const std::string& day,
 }
 
 inline QString RootOf(const TempTree& tree) {
-  const std::u16string root = tree.WindowsStylePath();
-  return QString(reinterpret_cast<const QChar*>(root.data()), static_cast<qsizetype>(root.size()));
+  return app::ToQString(tree.WindowsStylePath());
 }
 
 // Collects what the default error handler would show, instead of a modal box.
