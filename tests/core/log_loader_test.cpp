@@ -8,28 +8,16 @@
 #include "platform/os_error.h"
 #include "support/analyzer_harness.h"
 #include "support/hidden_entry.h"
+#include "support/log_lines.h"
 #include "support/temp_tree.h"
 
 namespace {
 
+using korlo_test::Accounts;
 using korlo_test::AnalyzerHarness;
+using korlo_test::LogLine;
 using korlo_test::TempTree;
 using korlo_test::U8;
-
-// A log line (bytes) whose account is `account`; every other part is a number.
-std::string Line(const std::string& account) {
-  return "0\t" + account + "\t2\tname\t4\t5\t6\t7\t8\t9\t10\titem\t12\t13\t14\t15\ttime";
-}
-
-// The accounts of the records in `list`, in order, joined by spaces.
-std::string Accounts(const core::TLogList& list) {
-  std::string text;
-  for (const core::TLogRecord& record : list) {
-    if (!text.empty()) text += ' ';
-    text += U8(record.Account());
-  }
-  return text;
-}
 
 // A server root in a temporary folder, with the analyzer pointed at it.
 struct Loader : ::testing::Test {
@@ -52,11 +40,11 @@ struct Loader : ::testing::Test {
 };
 
 TEST_F(Loader, ReadsLogsThenTextsOfEachSelectedFolderInListOrder) {
-  Write("2024-03-02/c.log", Line("B1") + "\r\n" + Line("B2") + "\r\n");
-  Write("2024-03-01/b.txt", Line("A4") + "\r\n");
+  Write("2024-03-02/c.log", LogLine("B1") + "\r\n" + LogLine("B2") + "\r\n");
+  Write("2024-03-01/b.txt", LogLine("A4") + "\r\n");
   Write("2024-03-01/a.log",
-        Line("A1") + "\r\n\r\n" + Line("A2") + "\r\n \t \r\n" + Line("A3") + "\r\n");
-  Write("2024-03-03/skipped.log", Line("X") + "\r\n");  // not selected
+        LogLine("A1") + "\r\n\r\n" + LogLine("A2") + "\r\n \t \r\n" + LogLine("A3") + "\r\n");
+  Write("2024-03-03/skipped.log", LogLine("X") + "\r\n");  // not selected
   Select({u"2024-03-02", u"2024-03-01"});
 
   h.analyzer.LoadLogData();
@@ -103,15 +91,15 @@ TEST_F(Loader, CutsLinesAtEveryKindOfLineEnd) {
     std::string expected;
   };
   const Case cases[] = {
-      {"CR LF", Line("a") + "\r\n" + Line("b") + "\r\n", "a b"},
-      {"LF", Line("a") + "\n" + Line("b") + "\n", "a b"},
-      {"CR alone", Line("a") + "\r" + Line("b") + "\r", "a b"},
-      {"LF CR makes an empty line between", Line("a") + "\n\r" + Line("b") + "\n\r", "a b"},
-      {"last line without an end", Line("a") + "\r\n" + Line("b"), "a b"},
-      {"blank and white lines skipped", "\r\n  \t\r\n" + Line("a") + "\r\n\t\t\r\n", "a"},
+      {"CR LF", LogLine("a") + "\r\n" + LogLine("b") + "\r\n", "a b"},
+      {"LF", LogLine("a") + "\n" + LogLine("b") + "\n", "a b"},
+      {"CR alone", LogLine("a") + "\r" + LogLine("b") + "\r", "a b"},
+      {"LF CR makes an empty line between", LogLine("a") + "\n\r" + LogLine("b") + "\n\r", "a b"},
+      {"last line without an end", LogLine("a") + "\r\n" + LogLine("b"), "a b"},
+      {"blank and white lines skipped", "\r\n  \t\r\n" + LogLine("a") + "\r\n\t\t\r\n", "a"},
       {"NUL inside a line ends nothing", "0\tA\0B\t2" + std::string("\r\n"), "A"},
       {"empty file", "", ""},
-      {"leading TABs trimmed before splitting", "\t\t" + Line("a") + "\r\n", "a"},
+      {"leading TABs trimmed before splitting", "\t\t" + LogLine("a") + "\r\n", "a"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -149,12 +137,12 @@ TEST_F(Loader, DecodesGbkAndNeverMatchesOnHalfACharacter) {
 }
 
 TEST_F(Loader, MatchesFilePatternsCaseInsensitivelyAndReadsHiddenFiles) {
-  Write("2024-03-01/UPPER.LOG", Line("upper") + "\r\n");
+  Write("2024-03-01/UPPER.LOG", LogLine("upper") + "\r\n");
   korlo_test::MarkHidden(
-      tree.WriteFile("LogServer/BaseDir/2024-03-01/.hidden.log", Line("hidden") + "\r\n"));
-  Write("2024-03-01/notes.TXT", Line("text") + "\r\n");
-  Write("2024-03-01/a.log.bak", Line("backup") + "\r\n");
-  Write("2024-03-01/readme.md", Line("other") + "\r\n");
+      tree.WriteFile("LogServer/BaseDir/2024-03-01/.hidden.log", LogLine("hidden") + "\r\n"));
+  Write("2024-03-01/notes.TXT", LogLine("text") + "\r\n");
+  Write("2024-03-01/a.log.bak", LogLine("backup") + "\r\n");
+  Write("2024-03-01/readme.md", LogLine("other") + "\r\n");
   Select({u"2024-03-01"});
   h.analyzer.LoadLogData();
   std::vector<std::string> accounts;
@@ -206,7 +194,8 @@ TEST(LoaderByteOrderMark, IsSkippedOnlyInTheUtf8CodePage) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempTree tree;
-    tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", "\xEF\xBB\xBF\r\n" + Line("a") + "\r\n");
+    tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log",
+                   "\xEF\xBB\xBF\r\n" + LogLine("a") + "\r\n");
     AnalyzerHarness h(platform::NativeFileSystem(), c.codePage);
     h.State().FSelectedPath = tree.WindowsStylePath();
     h.analyzer.RefreshDateFolders();
@@ -220,7 +209,7 @@ TEST(LoaderByteOrderMark, IsSkippedOnlyInTheUtf8CodePage) {
 TEST(LoaderUtf8, DecodesUtf8LogsInTheUtf8CodePage) {
   TempTree tree;
   tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log",
-                 "\xEF\xBB\xBF" + Line("\xE5\xB8\x90\xE5\x8F\xB7") + "\r\n");
+                 "\xEF\xBB\xBF" + LogLine("\xE5\xB8\x90\xE5\x8F\xB7") + "\r\n");
   AnalyzerHarness h(platform::NativeFileSystem(), platform::kCodePageUtf8);
   h.State().FSelectedPath = tree.WindowsStylePath();
   h.analyzer.RefreshDateFolders();
@@ -232,9 +221,9 @@ TEST(LoaderUtf8, DecodesUtf8LogsInTheUtf8CodePage) {
 // A load that fails on a file keeps everything of the load before it.
 struct FailedLoad : Loader {
   void SetUp() override {
-    Write("2024-03-01/a.log", Line("old") + "\r\n");
-    Write("2024-03-02/a.log", Line("new1") + "\r\n");
-    Write("2024-03-02/b.log", Line("new2") + "\r\n");
+    Write("2024-03-01/a.log", LogLine("old") + "\r\n");
+    Write("2024-03-02/a.log", LogLine("new1") + "\r\n");
+    Write("2024-03-02/b.log", LogLine("new2") + "\r\n");
     Select({u"2024-03-01"});
     h.analyzer.LoadLogData();
     ASSERT_EQ(Accounts(h.State().FAllLogs), "old");
@@ -304,9 +293,9 @@ class LockedFileSystem : public platform::IFileSystem {
 
 TEST(LoaderLockedFile, ALockedFileDropsTheRecordsReadBeforeIt) {
   TempTree tree;
-  tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", Line("old") + "\r\n");
-  tree.WriteFile("LogServer/BaseDir/2024-03-02/a.log", Line("new1") + "\r\n");
-  tree.WriteFile("LogServer/BaseDir/2024-03-02/b.log", Line("new2") + "\r\n");
+  tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", LogLine("old") + "\r\n");
+  tree.WriteFile("LogServer/BaseDir/2024-03-02/a.log", LogLine("new1") + "\r\n");
+  tree.WriteFile("LogServer/BaseDir/2024-03-02/b.log", LogLine("new2") + "\r\n");
   LockedFileSystem locked(u"2024-03-02\\b.log");
   AnalyzerHarness h(locked);
   h.State().FSelectedPath = tree.WindowsStylePath();
@@ -327,7 +316,7 @@ TEST(LoaderYields, EveryThousandRecordsReadAndTenThousandCopied) {
   TempTree tree;
   std::string bytes;
   for (int i = 0; i < 25000; ++i)
-    bytes += Line(std::to_string(i)) + "\r\n";
+    bytes += LogLine(std::to_string(i)) + "\r\n";
   tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", bytes);
   AnalyzerHarness h;
   h.State().FSelectedPath = tree.WindowsStylePath();
@@ -359,7 +348,7 @@ TEST(LoaderYields, EveryThousandRecordsReadAndTenThousandCopied) {
 
 TEST(LoaderReentry, ALoadRequestedDuringALoadDoesNothing) {
   TempTree tree;
-  tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", Line("a") + "\r\n");
+  tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", LogLine("a") + "\r\n");
   AnalyzerHarness h;
   h.State().FSelectedPath = tree.WindowsStylePath();
   h.analyzer.RefreshDateFolders();

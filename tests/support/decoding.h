@@ -13,30 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/text_decoder.h"
+#include "support/hex_text.h"
 
 namespace korlo_test {
-
-// "E4 B8 AD ": bytes in hex, for failure messages.
-inline std::string HexBytes(std::string_view bytes) {
-  std::string text;
-  for (const char byte : bytes) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%02X ", static_cast<unsigned char>(byte));
-    text += hex;
-  }
-  return text;
-}
-
-// "4E2D FFFD ": UTF-16 units in hex, so that a mismatch shows which unit differs.
-inline std::string HexUnits(std::u16string_view units) {
-  std::string text;
-  for (const char16_t unit : units) {
-    char hex[6];
-    std::snprintf(hex, sizeof hex, "%04X ", static_cast<unsigned>(unit));
-    text += hex;
-  }
-  return text;
-}
 
 inline void AppendUtf16(char32_t code, std::u16string& out) {
   if (code < 0x10000) {

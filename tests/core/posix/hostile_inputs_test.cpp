@@ -16,26 +16,24 @@
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 #include "support/analyzer_harness.h"
+#include "support/log_lines.h"
 #include "support/temp_tree.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using korlo_test::AnalyzerHarness;
+using korlo_test::LogLine;
 using korlo_test::TempTree;
 using korlo_test::U8;
 
 const std::string kDay = "LogServer/BaseDir/2024-03-02/";
 
-std::string Line(const std::string& account) {
-  return "0\t" + account + "\t2\tname\t4\t5\t6\t7\t8\t9\t10\titem\t12\t13\t14\t15\ttime\r\n";
-}
-
 // A root whose day 2024-03-01 has loaded one record ("old"); day 2024-03-02 is selected next.
 struct HostileLoad : ::testing::Test {
   void SetUp() override {
-    tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", Line("old"));
-    tree.WriteFile(kDay + "a.log", Line("new"));
+    tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", LogLine("old") + "\r\n");
+    tree.WriteFile(kDay + "a.log", LogLine("new") + "\r\n");
     h.State().FSelectedPath = tree.WindowsStylePath();
     h.analyzer.RefreshDateFolders();
     h.window.SelectDates({u"2024-03-01"});
@@ -128,7 +126,7 @@ class VanishingFileSystem : public platform::IFileSystem {
 
 TEST(HostileVanishing, AFileGoneBetweenListingAndOpeningFailsTheLoad) {
   TempTree tree;
-  tree.WriteFile("LogServer/BaseDir/2024-03-02/a.log", Line("a"));
+  tree.WriteFile("LogServer/BaseDir/2024-03-02/a.log", LogLine("a") + "\r\n");
   VanishingFileSystem vanishing;
   AnalyzerHarness h(vanishing);
   h.State().FSelectedPath = tree.WindowsStylePath();
@@ -174,7 +172,8 @@ TEST_F(HostileLoad, OddContentsLoadWithoutHarm) {
       {"empty file", "", 0},
       {"binary garbage", garbage, garbageLines},
       {"a line of 100,000 TABs between two words", "x" + std::string(100000, '\t') + "y", 1},
-      {"NUL bytes everywhere", std::string(1000, '\0') + Line("n") + std::string(1000, '\0'), 1},
+      {"NUL bytes everywhere",
+       std::string(1000, '\0') + LogLine("n") + "\r\n" + std::string(1000, '\0'), 1},
       {"every invalid GBK sequence class",
        "0\t\x80\xFF\t2\t\x81\t4\t\x81\x7F\t\x81\x30\x81\t\xFE\t\xA1\r\n", 1},
       {"UTF-8 in a GBK log", "0\t\xE5\xB8\x90\xE5\x8F\xB7\xF0\x9F\x98\x80\r\n", 1},

@@ -12,28 +12,16 @@
 
 #include "platform/os_error.h"
 #include "support/analyzer_harness.h"
+#include "support/log_lines.h"
 #include "support/temp_tree.h"
 
 namespace {
 
+using korlo_test::Accounts;
 using korlo_test::AnalyzerHarness;
+using korlo_test::LogLine;
 using korlo_test::TempTree;
 using korlo_test::U8;
-
-// A log line (bytes) whose account is `account`; every other part is a number.
-std::string Line(const std::string& account) {
-  return "0\t" + account + "\t2\tname\t4\t5\t6\t7\t8\t9\t10\titem\t12\t13\t14\t15\ttime";
-}
-
-// The accounts of the records in `list`, in order, joined by spaces.
-std::string Accounts(const core::TLogList& list) {
-  std::string text;
-  for (const core::TLogRecord& record : list) {
-    if (!text.empty()) text += ' ';
-    text += U8(record.Account());
-  }
-  return text;
-}
 
 // The system's description of `error`, as the platform layer adds it to a message.
 std::u16string Description(DWORD error) {
@@ -62,10 +50,10 @@ TEST(Win32LoaderLockedFile, ALogOpenForWritingEndsTheLoadAndKeepsTheLoadBefore) 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempTree tree;
-    tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", Line("old") + "\r\n");
-    tree.WriteFile("LogServer/BaseDir/2024-03-02/a.log", Line("new1") + "\r\n");
+    tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", LogLine("old") + "\r\n");
+    tree.WriteFile("LogServer/BaseDir/2024-03-02/a.log", LogLine("new1") + "\r\n");
     const std::filesystem::path locked =
-        tree.WriteFile("LogServer/BaseDir/2024-03-03/b.log", Line("new2") + "\r\n");
+        tree.WriteFile("LogServer/BaseDir/2024-03-03/b.log", LogLine("new2") + "\r\n");
     AnalyzerHarness h;
     h.State().FSelectedPath = tree.WindowsStylePath();
     h.analyzer.RefreshDateFolders();
