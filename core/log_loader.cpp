@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "core/line_parts.h"
+#include "core/line_scanner.h"
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
+#include "platform/fresh_memory.h"
 #include "platform/text_decoder.h"
 
 namespace core {
@@ -18,54 +20,6 @@ constexpr int kReadingProgressSpan = 50;
 constexpr int kCopyProgressStart = 50;
 constexpr int kCopyProgressSpan = 20;
 constexpr int kFilterProgress = 70;
-
-// A line of a log file's bytes, without its line end.
-struct TByteLine {
-  const char* first;
-  const char* last;
-};
-
-// Cuts bytes into lines: a line ends at CR LF, at a CR alone or at an LF alone (LF CR is two
-// ends with an empty line between). A final line without an end is a line; an end at the very
-// end of the text adds no empty line. CR and LF are single bytes in every code page the logs
-// may use, so the bytes can be cut before they are decoded.
-class TLineCutter {
- public:
-  explicit TLineCutter(std::string_view text)
-      : next_(text.data()), end_(text.data() + text.size()) {}
-
-  bool Next(TByteLine& line) noexcept {
-    if (next_ == end_) return false;
-    const auto* lf =
-        static_cast<const char*>(std::memchr(next_, '\n', static_cast<std::size_t>(end_ - next_)));
-    const char* lineEnd = lf != nullptr ? lf : end_;
-    const auto* cr = static_cast<const char*>(
-        std::memchr(next_, '\r', static_cast<std::size_t>(lineEnd - next_)));
-    line.first = next_;
-    if (cr == nullptr) {
-      line.last = lineEnd;
-      next_ = lf != nullptr ? lf + 1 : end_;
-    } else {
-      line.last = cr;
-      next_ = (cr + 1 == lf) ? lf + 1 : cr + 1;
-    }
-    return true;
-  }
-
- private:
-  const char* next_;
-  const char* end_;
-};
-
-// Removes every leading and trailing byte at or below 0x20: exactly the characters at or below
-// U+0020 once decoded, in every code page the logs may use.
-TByteLine Trim(TByteLine line) noexcept {
-  while (line.first != line.last && static_cast<unsigned char>(*line.first) <= 0x20)
-    ++line.first;
-  while (line.last != line.first && static_cast<unsigned char>(line.last[-1]) <= 0x20)
-    --line.last;
-  return line;
-}
 
 std::size_t CountLineFeeds(std::string_view text) noexcept {
   std::size_t count = 0;
@@ -92,25 +46,32 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
     fileSystem_.ReadWholeFile(path, load.fileBytes);
     const std::string_view text = decoder.StripByteOrderMark(load.fileBytes);
 
-    std::size_t unread = text.size();
-    TRecordBlockBuilder builder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits),
+    const char* const textEnd = text.data() + text.size();
+    TRecordBlockBuilder builder(std::min(text.size(), TRecordBlockBuilder::kMaxTextUnits),
                                 CountLineFeeds(text) + 1);
-    TLineCutter cutter(text);
-    TByteLine line{};
-    while (cutter.Next(line)) {
-      unread = static_cast<std::size_t>(text.data() + text.size() - line.first);
-      line = Trim(line);
-      if (line.first == line.last) continue;
+    // ASCII parts are widened as they are; any other part is decoded.
+    const auto writeField = [&decoder, textEnd](const TScannedLine& line, std::size_t part,
+                                                char16_t* out) -> std::size_t {
+      const char* from = line.parts.begin[part];
+      const auto length = static_cast<std::size_t>(line.parts.end[part] - from);
+      if ((line.partsWithHighBytes >> part & 1u) == 0) {
+        WidenAscii(from, length, textEnd, out);
+        return length;
+      }
+      return decoder.Decode({from, length}, out);
+    };
+    TLineScanner scanner(text);
+    TScannedLine line;
+    while (scanner.Next(line)) {
       const auto length = static_cast<std::size_t>(line.last - line.first);
       if (length > builder.FreeUnits()) {
         // Only a file of over four billion characters gets here: its lines go on in a new block.
         if (builder.LineCount() > 0) load.blocks.push_back(builder.Finish());
+        const auto unread = static_cast<std::size_t>(textEnd - line.first);
         builder = TRecordBlockBuilder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits), 0);
       }
-      AddLineRecord(builder, SplitLineParts(line.first, line.last), text.data() + text.size(),
-                    [&decoder](const char* from, const char* to, char16_t* out) {
-                      return decoder.Decode({from, static_cast<std::size_t>(to - from)}, out);
-                    });
+      AddLineRecord(builder, line.parts,
+                    [&](std::size_t part, char16_t* out) { return writeField(line, part, out); });
       ++load.recordCount;
       if (load.recordCount % kReadYieldEvery == 0) window_.Yield();
     }
@@ -171,6 +132,7 @@ void TLogAnalyzer::LoadSelectedFolders() {
   ++passGeneration_;  // a query pass in progress must not go on over the new records
   all = TLogList();
   all.reserve(static_cast<std::size_t>(load.recordCount));
+  platform::PrepareForWriting(all.data(), all.capacity() * sizeof(TLogRecord));
   window_.SetStatus(status::kMovingRecords);
   const auto total = static_cast<std::size_t>(load.recordCount);
   std::size_t k = 0;

@@ -41,11 +41,10 @@ TLogRecord ParseLogLine(std::u16string_view line) {
   const char16_t* first = line.data();
   const TLineParts<char16_t> parts = SplitLineParts(first, first + line.size());
   TRecordBlockBuilder builder(line.size(), 1);
-  AddLineRecord(builder, parts, first + line.size(),
-                [](const char16_t* from, const char16_t* to, char16_t* out) {
-                  std::copy(from, to, out);  // already UTF-16
-                  return static_cast<std::size_t>(to - from);
-                });
+  AddLineRecord(builder, parts, [&parts](std::size_t part, char16_t* out) {
+    std::copy(parts.begin[part], parts.end[part], out);  // already UTF-16
+    return static_cast<std::size_t>(parts.end[part] - parts.begin[part]);
+  });
   return TLogRecord(builder.Finish(), 0);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -100,16 +101,18 @@ class TBlockRef {
 };
 
 // Fills one block, line by line:
-//   char16_t* out = builder.LineStart();
-//   for each stored field: write its text at out, advance out, builder.EndField(out);
-//   builder.CommitLine();
+//   char16_t* start = builder.LineStart();
+//   write the stored fields one after another from start, noting where each ends;
+//   builder.CommitLine(ends);
 // The caller keeps every line within FreeUnits() (checked before LineStart); a line's writer
 // may also scribble up to kWriteSlack units past the line's end.
 class TRecordBlockBuilder {
  public:
   // The largest text one block can hold: offsets are 32-bit.
   static constexpr std::size_t kMaxTextUnits = 0xFFFF'FFFFu;
-  static constexpr std::size_t kWriteSlack = 8;
+  static constexpr std::size_t kWriteSlack = 16;
+  // Where each stored field of a line ends, in units from the line's start.
+  using TFieldEnds = std::array<std::uint32_t, kStoredFieldCount>;
 
   // Room for `textCapacity` units of field text (at most kMaxTextUnits) and about `lineHint`
   // lines. Untouched capacity costs address space, not memory.
@@ -117,26 +120,23 @@ class TRecordBlockBuilder {
 
   std::size_t FreeUnits() const noexcept { return capacity_ - used_; }
   char16_t* LineStart() noexcept {
-    fieldCount_ = 0;
-    lineStart_ = block_->text_.get() + used_;
-    return lineStart_;
+    if (used_ >= prepared_) PrepareText();
+    return block_->text_.get() + used_;
   }
-  void EndField(const char16_t* fieldEnd) noexcept {
-    ends_[fieldCount_++] = static_cast<std::uint32_t>(fieldEnd - lineStart_);
-  }
-  void CommitLine();
+  void CommitLine(const TFieldEnds& ends);
   std::uint32_t LineCount() const noexcept { return block_->LineCount(); }
 
   // The finished block; the builder is empty afterwards.
   TBlockRef Finish();
 
  private:
+  // Backs the next stretch of text with memory in one request, ahead of the lines written there.
+  void PrepareText() noexcept;
+
   std::unique_ptr<TRecordBlock> block_;
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
-  std::size_t fieldCount_ = 0;
-  char16_t* lineStart_ = nullptr;
-  std::uint32_t ends_[kStoredFieldCount] = {};
+  std::size_t prepared_ = 0;  // text units backed ahead of their first write
 };
 
 }  // namespace core

@@ -1,0 +1,71 @@
+#pragma once
+
+// Bytes as small vectors for the log-line scanner: classifying 64 bytes at a time into bit masks
+// and widening 16 bytes at a time to UTF-16 units, with the processor's vector instructions where
+// it has them (SSE2 on every x86-64) and plain loops elsewhere.
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+namespace platform {
+
+// Bit i of each mask describes byte i of a 64-byte chunk.
+struct ByteClasses {
+  std::uint64_t tabs = 0;      // 0x09
+  std::uint64_t lineEnds = 0;  // 0x0A and 0x0D
+  std::uint64_t high = 0;      // 0x80 and above
+};
+
+inline constexpr std::size_t kByteClassesChunk = 64;
+
+// The classes of the kByteClassesChunk bytes at `chunk`, which must all be readable.
+inline ByteClasses ClassifyBytes(const char* chunk) noexcept {
+  ByteClasses classes;
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  const __m128i carriageReturn = _mm_set1_epi8('\r');
+  for (std::size_t part = 0; part < kByteClassesChunk / 16; ++part) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16 * part));
+    const int shift = static_cast<int>(16 * part);
+    const auto mask = [](__m128i matches) {
+      return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(matches)));
+    };
+    classes.tabs |= mask(_mm_cmpeq_epi8(bytes, tab)) << shift;
+    classes.lineEnds |=
+        mask(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, carriageReturn)))
+        << shift;
+    classes.high |= mask(bytes) << shift;
+  }
+#else
+  for (std::size_t i = 0; i < kByteClassesChunk; ++i) {
+    const auto byte = static_cast<unsigned char>(chunk[i]);
+    const std::uint64_t bit = std::uint64_t{1} << i;
+    if (byte == '\t') classes.tabs |= bit;
+    if (byte == '\n' || byte == '\r') classes.lineEnds |= bit;
+    if (byte >= 0x80) classes.high |= bit;
+  }
+#endif
+  return classes;
+}
+
+inline constexpr std::size_t kWidenChunk = 16;
+
+// Writes the kWidenChunk bytes at `in` to `out` as kWidenChunk units, each byte zero-extended.
+inline void WidenBytes(const char* in, char16_t* out) noexcept {
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i zero = _mm_setzero_si128();
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+#else
+  for (std::size_t i = 0; i < kWidenChunk; ++i)
+    out[i] = static_cast<unsigned char>(in[i]);
+#endif
+}
+
+}  // namespace platform
