@@ -47,9 +47,8 @@ std::u16string ExceptionMessage(const std::exception& error) {
 
 }  // namespace
 
-const TLogAnalyzer::TActionFilterCache& TLogAnalyzer::ActionFilter() {
+const TLogAnalyzer::TActionFilterCache& TLogAnalyzer::RebuildActionFilter() {
   TActionFilterCache& cache = actionFilter_;
-  if (cache.generation == actionGeneration_) return cache;
   cache.generation = actionGeneration_;
   cache.keywords.Clear();
   const std::vector<bool>& checked = state_.FActionChecked;

@@ -119,7 +119,11 @@ class TLogAnalyzer {
   void RecomputeSelectAllFlag();
   void ResetActionFlags();
   void ActionFlagsChanged() noexcept { ++actionGeneration_; }
-  const TActionFilterCache& ActionFilter();
+  // The cache for the current check flags; rebuilt only after they changed.
+  const TActionFilterCache& ActionFilter() {
+    return actionFilter_.generation == actionGeneration_ ? actionFilter_ : RebuildActionFilter();
+  }
+  const TActionFilterCache& RebuildActionFilter();
 
   IWindowServices& window_;
   const platform::IFileSystem& fileSystem_;
