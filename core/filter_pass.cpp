@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
@@ -7,7 +6,7 @@
 #include "core/keyword_match.h"
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
-#include "platform/fresh_memory.h"
+#include "core/write_ahead.h"
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 
@@ -16,15 +15,6 @@ namespace core {
 namespace {
 
 constexpr long long kFilterYieldEvery = 500;
-
-// The result list's reserved room is backed with memory this many records at a time, ahead of
-// the appends: a query that matches little touches little.
-constexpr std::size_t kPrepareEvery = 32768;
-
-void PrepareResultRoom(TLogList& result) {
-  const std::size_t room = std::min(kPrepareEvery, result.capacity() - result.size());
-  platform::PrepareForWriting(result.data() + result.size(), room * sizeof(TLogRecord));
-}
 
 // A keyword condition as the query reads it from the window: off when its box is empty or
 // holds only characters at or below U+0020.
@@ -100,6 +90,7 @@ void TLogAnalyzer::ApplyFilter() {
   result.clear();
   // Untouched capacity costs address space only; it spares the copies of a growing list.
   result.reserve(all.size());
+  TWriteAhead resultAhead;
   long long matches = 0;
   window_.SetStatus(status::FilteringRecords(static_cast<long long>(all.size())));
   try {
@@ -111,7 +102,8 @@ void TLogAnalyzer::ApplyFilter() {
         if (first && !first->Matches(record)) continue;
         if (second && !second->Matches(record)) continue;
         if (!MatchActionFilter(record)) continue;
-        if (result.size() % kPrepareEvery == 0) PrepareResultRoom(result);
+        resultAhead.Reach(result.data(), result.size() * sizeof(TLogRecord),
+                          result.capacity() * sizeof(TLogRecord));
         result.push_back(record);
         ++matches;
       } catch (...) {

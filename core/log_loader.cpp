@@ -7,7 +7,7 @@
 #include "core/line_scanner.h"
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
-#include "platform/fresh_memory.h"
+#include "core/write_ahead.h"
 #include "platform/text_decoder.h"
 
 namespace core {
@@ -132,12 +132,13 @@ void TLogAnalyzer::LoadSelectedFolders() {
   ++passGeneration_;  // a query pass in progress must not go on over the new records
   all = TLogList();
   all.reserve(static_cast<std::size_t>(load.recordCount));
-  platform::PrepareForWriting(all.data(), all.capacity() * sizeof(TLogRecord));
+  TWriteAhead allAhead;
   window_.SetStatus(status::kMovingRecords);
   const auto total = static_cast<std::size_t>(load.recordCount);
   std::size_t k = 0;
   for (const TBlockRef& block : load.blocks) {
     for (std::uint32_t line = 0; line < block->LineCount(); ++line, ++k) {
+      allAhead.Reach(all.data(), k * sizeof(TLogRecord), all.capacity() * sizeof(TLogRecord));
       all.emplace_back(block, line);
       if (k > 0 && k % kCopyYieldEvery == 0) {
         window_.SetProgressPosition(kCopyProgressStart +

@@ -1,21 +1,9 @@
 #include "core/record_block.h"
 
-#include "platform/fresh_memory.h"
-
-#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
 namespace core {
-
-namespace {
-
-// Text units backed at once: large enough to spare most page faults, small enough that what
-// the last lines of a block leave unused stays negligible. Smaller blocks are left to fault
-// page by page: not worth a system call.
-constexpr std::size_t kPrepareUnits = std::size_t{256} * 1024;
-
-}  // namespace
 
 TFieldSpans TRecordBlock::Line(std::uint32_t line) const noexcept {
   const TLineEntry& entry = lines_[line];
@@ -32,20 +20,6 @@ TRecordBlockBuilder::TRecordBlockBuilder(std::size_t textCapacity, std::size_t l
   // Default-initialised: pages the lines never reach are never touched.
   block_->text_.reset(new char16_t[capacity_ + kWriteSlack]);
   block_->lines_.reserve(lineHint);
-  if (capacity_ < kPrepareUnits) {
-    prepared_ = capacity_ + kWriteSlack;
-    return;
-  }
-  platform::PrepareForWriting(block_->lines_.data(), lineHint * sizeof(TRecordBlock::TLineEntry));
-}
-
-void TRecordBlockBuilder::PrepareText() noexcept {
-  const std::size_t from = std::max(used_, prepared_);
-  const std::size_t to = std::min(capacity_ + kWriteSlack, used_ + kPrepareUnits);
-  if (to > from) {
-    platform::PrepareForWriting(block_->text_.get() + from, (to - from) * sizeof(char16_t));
-  }
-  prepared_ = to;
 }
 
 void TRecordBlockBuilder::CommitLine(const TFieldEnds& ends) {
@@ -69,13 +43,17 @@ void TRecordBlockBuilder::CommitLine(const TFieldEnds& ends) {
   if (block_->lines_.size() >= std::numeric_limits<std::uint32_t>::max()) {
     throw std::length_error("too many lines in one record block");
   }
-  block_->lines_.push_back(entry);
+  std::vector<TRecordBlock::TLineEntry>& lines = block_->lines_;
+  constexpr std::size_t kEntryBytes = sizeof(TRecordBlock::TLineEntry);
+  linesAhead_.Reach(lines.data(), lines.size() * kEntryBytes, lines.capacity() * kEntryBytes);
+  lines.push_back(entry);
   used_ += length;
 }
 
 TBlockRef TRecordBlockBuilder::Finish() {
   TBlockRef ref(block_.release());
-  capacity_ = used_ = prepared_ = 0;
+  capacity_ = used_ = 0;
+  textAhead_ = linesAhead_ = TWriteAhead();
   return ref;
 }
 

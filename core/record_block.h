@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/write_ahead.h"
+
 namespace core {
 
 // The fourteen fields a record stores, `Account` to `LogTime` in declaration order (`Action`
@@ -120,8 +122,9 @@ class TRecordBlockBuilder {
 
   std::size_t FreeUnits() const noexcept { return capacity_ - used_; }
   char16_t* LineStart() noexcept {
-    if (used_ >= prepared_) PrepareText();
-    return block_->text_.get() + used_;
+    char16_t* text = block_->text_.get();
+    textAhead_.Reach(text, used_ * sizeof(char16_t), (capacity_ + kWriteSlack) * sizeof(char16_t));
+    return text + used_;
   }
   void CommitLine(const TFieldEnds& ends);
   std::uint32_t LineCount() const noexcept { return block_->LineCount(); }
@@ -130,13 +133,11 @@ class TRecordBlockBuilder {
   TBlockRef Finish();
 
  private:
-  // Backs the next stretch of text with memory in one request, ahead of the lines written there.
-  void PrepareText() noexcept;
-
   std::unique_ptr<TRecordBlock> block_;
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
-  std::size_t prepared_ = 0;  // text units backed ahead of their first write
+  TWriteAhead textAhead_;
+  TWriteAhead linesAhead_;
 };
 
 }  // namespace core
