@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/fresh_memory.h"
 #include "platform/os_error.h"
 #include "platform/posix/native_path.h"
 #include "platform/unicode.h"
@@ -125,7 +126,7 @@ class PosixFileSystem final : public IFileSystem {
     }
 
     const auto size = static_cast<std::size_t>(status.st_size);
-    bytes.resize(size);
+    ResizeForOverwrite(bytes, size);
     std::size_t done = 0;
     while (done < size) {
       const ssize_t count = ::read(file.Get(), bytes.data() + done, size - done);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/fresh_memory.h"
 #include "platform/os_error.h"
 
 namespace platform {
@@ -151,7 +152,7 @@ class Win32FileSystem final : public IFileSystem {
     }
 
     const auto total = static_cast<std::size_t>(size.QuadPart);
-    bytes.resize(total);
+    ResizeForOverwrite(bytes, total);
     std::size_t done = 0;
     while (done < total) {
       const auto wanted = static_cast<DWORD>(std::min(total - done, kReadChunk));
