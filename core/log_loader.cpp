@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -8,6 +7,7 @@
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
 #include "core/write_ahead.h"
+#include "platform/byte_vectors.h"
 #include "platform/text_decoder.h"
 
 namespace core {
@@ -20,18 +20,6 @@ constexpr int kReadingProgressSpan = 50;
 constexpr int kCopyProgressStart = 50;
 constexpr int kCopyProgressSpan = 20;
 constexpr int kFilterProgress = 70;
-
-std::size_t CountLineFeeds(std::string_view text) noexcept {
-  std::size_t count = 0;
-  const char* at = text.data();
-  const char* end = at + text.size();
-  while (const auto* lf =
-             static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) {
-    ++count;
-    at = lf + 1;
-  }
-  return count;
-}
 
 }  // namespace
 
@@ -47,8 +35,10 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
     const std::string_view text = decoder.StripByteOrderMark(load.fileBytes);
 
     const char* const textEnd = text.data() + text.size();
+    // Room for every line, as the line feeds count them (lines ended by a CR alone make the list
+    // grow).
     TRecordBlockBuilder builder(std::min(text.size(), TRecordBlockBuilder::kMaxTextUnits),
-                                CountLineFeeds(text) + 1);
+                                platform::CountBytes(text.data(), text.size(), '\n') + 1);
     // ASCII parts are widened as they are; any other part is decoded.
     const auto writeField = [&decoder, textEnd](const TScannedLine& line, std::size_t part,
                                                 char16_t* out) -> std::size_t {

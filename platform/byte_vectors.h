@@ -1,9 +1,10 @@
 #pragma once
 
-// Bytes as small vectors for the log-line scanner: classifying 64 bytes at a time into bit masks
-// and widening 16 bytes at a time to UTF-16 units, with the processor's vector instructions where
-// it has them (SSE2 on every x86-64) and plain loops elsewhere.
+// Bytes as small vectors for the log loader: classifying 64 bytes at a time into bit masks,
+// widening 16 bytes at a time to UTF-16 units and counting a byte value, with the processor's
+// vector instructions where it has them (SSE2 on every x86-64) and plain loops elsewhere.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -66,6 +67,23 @@ inline void WidenBytes(const char* in, char16_t* out) noexcept {
   for (std::size_t i = 0; i < kWidenChunk; ++i)
     out[i] = static_cast<unsigned char>(in[i]);
 #endif
+}
+
+// How many of the `size` bytes at `first` equal `value`.
+inline std::size_t CountBytes(const char* first, std::size_t size, char value) noexcept {
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i wanted = _mm_set1_epi8(value);
+  for (; size - i >= 16; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + i));
+    const auto matches = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
+    count += static_cast<std::size_t>(std::popcount(matches));
+  }
+#endif
+  for (; i < size; ++i)
+    count += first[i] == value ? 1 : 0;
+  return count;
 }
 
 }  // namespace platform

@@ -1,0 +1,44 @@
+#include "platform/byte_vectors.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// Every length from 0 to 80, so the vector loops and their tails meet at every offset.
+TEST(ByteVectors, CountAndWidenAgreeWithPlainLoopsAtEveryLength) {
+  std::string bytes;
+  for (int i = 0; i < 80 + 16; ++i) {
+    bytes.push_back(static_cast<char>(i % 3 == 0 ? '\n' : (i * 37) % 256));
+  }
+  for (std::size_t length = 0; length <= 80; ++length) {
+    SCOPED_TRACE(length);
+    EXPECT_EQ(platform::CountBytes(bytes.data(), length, '\n'),
+              static_cast<std::size_t>(
+                  std::count(bytes.begin(), bytes.begin() + static_cast<long>(length), '\n')));
+  }
+  std::u16string units(platform::kWidenChunk, u'\0');
+  platform::WidenBytes(bytes.data() + 3, units.data());
+  for (std::size_t i = 0; i < platform::kWidenChunk; ++i) {
+    EXPECT_EQ(units[i], static_cast<unsigned char>(bytes[3 + i]));
+  }
+}
+
+TEST(ByteVectors, ClassifiesTabsLineEndsAndHighBytesByPosition) {
+  std::string chunk(platform::kByteClassesChunk, 'a');
+  chunk[0] = '\t';
+  chunk[17] = '\r';
+  chunk[40] = '\n';
+  chunk[63] = '\x80';
+  chunk[31] = '\xFF';
+  chunk[50] = '\x0B';  // a control byte that is neither
+  const platform::ByteClasses classes = platform::ClassifyBytes(chunk.data());
+  EXPECT_EQ(classes.tabs, std::uint64_t{1});
+  EXPECT_EQ(classes.lineEnds, (std::uint64_t{1} << 17) | (std::uint64_t{1} << 40));
+  EXPECT_EQ(classes.high, (std::uint64_t{1} << 63) | (std::uint64_t{1} << 31));
+}
+
+}  // namespace
