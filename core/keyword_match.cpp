@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/vector_ops.h"
+
 namespace core {
 
 namespace {
@@ -29,8 +31,8 @@ std::size_t FindFolded(std::u16string_view haystack, std::u16string_view needle,
   const std::size_t lastStart = haystack.size() - needle.size();
   const char16_t* text = haystack.data();
   for (std::size_t at = from; at <= lastStart; ++at) {
-    const char16_t unit = text[at];
-    if (unit != first && unit != firstCapital) continue;
+    at += platform::FindEitherUnit(text + at, lastStart + 1 - at, first, firstCapital);
+    if (at > lastStart) break;
     std::size_t k = 1;
     while (k < needle.size() && FoldAscii(text[at + k]) == needle[k])
       ++k;

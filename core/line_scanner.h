@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "core/line_parts.h"
-#include "platform/byte_vectors.h"
+#include "platform/vector_ops.h"
 
 namespace core {
 

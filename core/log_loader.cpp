@@ -7,7 +7,7 @@
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
 #include "core/write_ahead.h"
-#include "platform/byte_vectors.h"
+#include "platform/vector_ops.h"
 #include "platform/text_decoder.h"
 
 namespace core {

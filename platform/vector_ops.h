@@ -1,7 +1,8 @@
 #pragma once
 
-// Bytes as small vectors for the log loader: classifying 64 bytes at a time into bit masks,
-// widening 16 bytes at a time to UTF-16 units and counting a byte value, with the processor's
+// Bytes and UTF-16 units as small vectors, for the loader and the keyword search: classifying
+// 64 bytes at a time into bit masks, widening 16 bytes at a time to UTF-16 units, counting a byte
+// value, finding either of two units eight at a time, with the processor's
 // vector instructions where it has them (SSE2 on every x86-64) and plain loops elsewhere.
 
 #include <bit>
@@ -83,6 +84,27 @@ inline std::size_t CountBytes(const char* first, std::size_t size, char value) n
 #endif
   for (; i < size; ++i)
     count += first[i] == value ? 1 : 0;
+  return count;
+}
+
+// The index of the first of the `count` units at `units` that is `a` or `b`; `count` when
+// there is none.
+inline std::size_t FindEitherUnit(const char16_t* units, std::size_t count, char16_t a,
+                                  char16_t b) noexcept {
+  std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i first = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i second = _mm_set1_epi16(static_cast<short>(b));
+  for (; count - i >= 8; i += 8) {
+    const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+    const auto matches = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi16(eight, first), _mm_cmpeq_epi16(eight, second))));
+    if (matches != 0) return i + static_cast<std::size_t>(std::countr_zero(matches)) / 2;
+  }
+#endif
+  for (; i < count; ++i) {
+    if (units[i] == a || units[i] == b) return i;
+  }
   return count;
 }
 

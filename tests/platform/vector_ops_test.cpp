@@ -1,4 +1,4 @@
-#include "platform/byte_vectors.h"
+#include "platform/vector_ops.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 namespace {
 
 // Every length from 0 to 80, so the vector loops and their tails meet at every offset.
-TEST(ByteVectors, CountAndWidenAgreeWithPlainLoopsAtEveryLength) {
+TEST(VectorOps, CountAndWidenAgreeWithPlainLoopsAtEveryLength) {
   std::string bytes;
   for (int i = 0; i < 80 + 16; ++i) {
     bytes.push_back(static_cast<char>(i % 3 == 0 ? '\n' : (i * 37) % 256));
@@ -27,7 +27,21 @@ TEST(ByteVectors, CountAndWidenAgreeWithPlainLoopsAtEveryLength) {
   }
 }
 
-TEST(ByteVectors, ClassifiesTabsLineEndsAndHighBytesByPosition) {
+// A hit at every position of texts of every length up to 40 units, found by either unit, and
+// never a unit that only shares a byte with one of them.
+TEST(VectorOps, FindEitherUnitFindsTheFirstOfTwoUnitsAtEveryPosition) {
+  for (std::size_t length = 0; length <= 40; ++length) {
+    for (std::size_t hit = 0; hit <= length; ++hit) {
+      std::u16string units(length, u'\u6B4B');  // shares its low byte with 'K'
+      if (hit < length) units[hit] = hit % 2 == 0 ? u'k' : u'K';
+      if (hit + 1 < length) units[hit + 1] = u'k';
+      SCOPED_TRACE(testing::Message() << length << " " << hit);
+      EXPECT_EQ(platform::FindEitherUnit(units.data(), length, u'k', u'K'), hit);
+    }
+  }
+}
+
+TEST(VectorOps, ClassifiesTabsLineEndsAndHighBytesByPosition) {
   std::string chunk(platform::kByteClassesChunk, 'a');
   chunk[0] = '\t';
   chunk[17] = '\r';
