@@ -21,8 +21,6 @@ struct TScannedLine {
   const char* first = nullptr;
   const char* last = nullptr;
   TLineParts<char> parts;
-  // Bit p is set when part p holds a byte at or above 0x80: the parts without one are ASCII.
-  std::uint32_t partsWithHighBytes = 0;
 };
 
 // Gives the lines of a text that are not empty once trimmed, in order. A line ends at every CR
@@ -48,8 +46,7 @@ class TLineScanner {
     TLineParts<char>& parts = line.parts;
     parts.count = 0;
     parts.begin[0] = at;
-    line.partsWithHighBytes = 0;
-    const char* lineEnd = FindLineEnd(static_cast<std::size_t>(at - text_), line);
+    const char* lineEnd = FindLineEnd(static_cast<std::size_t>(at - text_), parts);
     next_ = lineEnd == end_ ? end_ : lineEnd + 1;
 
     if (parts.count < TLineParts<char>::kMaxParts) parts.end[parts.count++] = lineEnd;
@@ -79,13 +76,6 @@ class TLineScanner {
     if (++parts.count < TLineParts<char>::kMaxParts) parts.begin[parts.count] = tab + 1;
   }
 
-  // Marks the open part, if any part is still open, as holding a byte at or above 0x80.
-  static void MarkHighBytes(TScannedLine& line) noexcept {
-    if (line.parts.count < TLineParts<char>::kMaxParts) {
-      line.partsWithHighBytes |= std::uint32_t{1} << line.parts.count;
-    }
-  }
-
   // Classifies the chunk starting at offset `start` of the text; the bytes of a last, short
   // chunk are classified as if zeros followed them.
   void LoadChunk(std::size_t start) noexcept {
@@ -101,10 +91,9 @@ class TLineScanner {
     classes_ = platform::ClassifyBytes(padded);
   }
 
-  // Scans from offset `at` for the end of the line, ending parts at its TABs and marking the
-  // parts that hold high bytes. Returns the position of the CR or LF that ends the line, or the
-  // end of the text.
-  const char* FindLineEnd(std::size_t at, TScannedLine& line) noexcept {
+  // Scans from offset `at` for the end of the line, ending parts at its TABs. Returns the
+  // position of the CR or LF that ends the line, or the end of the text.
+  const char* FindLineEnd(std::size_t at, TLineParts<char>& parts) noexcept {
     if (at - chunkStart_ >= kChunk) LoadChunk(at - at % kChunk);
     for (;;) {
       const std::uint64_t live = ~std::uint64_t{0} << (at - chunkStart_);
@@ -112,15 +101,9 @@ class TLineScanner {
       const auto stop = static_cast<unsigned>(std::countr_zero(lineEnds));  // 64 when none
       const std::uint64_t inLine = live & LowBits(stop);
       const char* chunk = text_ + chunkStart_;
-      std::uint64_t high = classes_.high & inLine;
       for (std::uint64_t tabs = classes_.tabs & inLine; tabs != 0; tabs &= tabs - 1) {
-        const auto bit = static_cast<unsigned>(std::countr_zero(tabs));
-        const std::uint64_t before = LowBits(bit);
-        if ((high & before) != 0) MarkHighBytes(line);
-        high &= ~before;
-        EndPart(line.parts, chunk + bit);
+        EndPart(parts, chunk + std::countr_zero(tabs));
       }
-      if (high != 0) MarkHighBytes(line);
       if (lineEnds != 0) return chunk + stop;
       if (static_cast<std::size_t>(end_ - chunk) <= kChunk) return end_;
       at = chunkStart_ + kChunk;
@@ -135,18 +118,25 @@ class TLineScanner {
   platform::ByteClasses classes_;
 };
 
-// Widens the ASCII bytes [from, from + length) to UTF-16 at `out`, sixteen at a time;
-// `readable` ends the bytes that may be read (reads go up to fifteen bytes past the part) and
-// `out` must have room for fifteen units past the part.
-inline void WidenAscii(const char* from, std::size_t length, const char* readable,
+// Widens the bytes [from, from + length) to UTF-16 at `out`, sixteen at a time, when they are
+// all ASCII; false, with `out` partly written, when one of them is at or above 0x80. `readable`
+// ends the bytes that may be read (reads go up to fifteen bytes past the part) and `out` must
+// have room for fifteen units past the part.
+inline bool WidenAscii(const char* from, std::size_t length, const char* readable,
                        char16_t* out) noexcept {
   constexpr std::size_t kChunk = platform::kWidenChunk;
   std::size_t i = 0;
   for (; i < length && static_cast<std::size_t>(readable - (from + i)) >= kChunk; i += kChunk) {
-    platform::WidenBytes(from + i, out + i);
+    unsigned high = platform::WidenBytes(from + i, out + i);
+    if (length - i < kChunk) high &= (1u << (length - i)) - 1;  // bytes past the part
+    if (high != 0) return false;
   }
-  for (; i < length; ++i)
-    out[i] = static_cast<unsigned char>(from[i]);
+  for (; i < length; ++i) {
+    const auto byte = static_cast<unsigned char>(from[i]);
+    if (byte >= 0x80) return false;
+    out[i] = byte;
+  }
+  return true;
 }
 
 }  // namespace core

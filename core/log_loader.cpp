@@ -7,8 +7,8 @@
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
 #include "core/write_ahead.h"
-#include "platform/vector_ops.h"
 #include "platform/text_decoder.h"
+#include "platform/vector_ops.h"
 
 namespace core {
 
@@ -44,10 +44,7 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
                                                 char16_t* out) -> std::size_t {
       const char* from = line.parts.begin[part];
       const auto length = static_cast<std::size_t>(line.parts.end[part] - from);
-      if ((line.partsWithHighBytes >> part & 1u) == 0) {
-        WidenAscii(from, length, textEnd, out);
-        return length;
-      }
+      if (WidenAscii(from, length, textEnd, out)) return length;
       return decoder.Decode({from, length}, out);
     };
     TLineScanner scanner(text);

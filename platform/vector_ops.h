@@ -19,7 +19,6 @@ namespace platform {
 struct ByteClasses {
   std::uint64_t tabs = 0;      // 0x09
   std::uint64_t lineEnds = 0;  // 0x0A and 0x0D
-  std::uint64_t high = 0;      // 0x80 and above
 };
 
 inline constexpr std::size_t kByteClassesChunk = 64;
@@ -41,7 +40,6 @@ inline ByteClasses ClassifyBytes(const char* chunk) noexcept {
     classes.lineEnds |=
         mask(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, carriageReturn)))
         << shift;
-    classes.high |= mask(bytes) << shift;
   }
 #else
   for (std::size_t i = 0; i < kByteClassesChunk; ++i) {
@@ -49,7 +47,6 @@ inline ByteClasses ClassifyBytes(const char* chunk) noexcept {
     const std::uint64_t bit = std::uint64_t{1} << i;
     if (byte == '\t') classes.tabs |= bit;
     if (byte == '\n' || byte == '\r') classes.lineEnds |= bit;
-    if (byte >= 0x80) classes.high |= bit;
   }
 #endif
   return classes;
@@ -57,16 +54,23 @@ inline ByteClasses ClassifyBytes(const char* chunk) noexcept {
 
 inline constexpr std::size_t kWidenChunk = 16;
 
-// Writes the kWidenChunk bytes at `in` to `out` as kWidenChunk units, each byte zero-extended.
-inline void WidenBytes(const char* in, char16_t* out) noexcept {
+// Writes the kWidenChunk bytes at `in` to `out` as kWidenChunk units, each byte zero-extended,
+// and returns which of them are at or above 0x80 (bit i for byte i).
+inline unsigned WidenBytes(const char* in, char16_t* out) noexcept {
 #if defined(__SSE2__) || defined(_M_X64)
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
   const __m128i zero = _mm_setzero_si128();
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+  return static_cast<unsigned>(_mm_movemask_epi8(bytes));
 #else
-  for (std::size_t i = 0; i < kWidenChunk; ++i)
-    out[i] = static_cast<unsigned char>(in[i]);
+  unsigned high = 0;
+  for (std::size_t i = 0; i < kWidenChunk; ++i) {
+    const auto byte = static_cast<unsigned char>(in[i]);
+    out[i] = byte;
+    if (byte >= 0x80) high |= 1u << i;
+  }
+  return high;
 #endif
 }
 

@@ -11,13 +11,12 @@
 namespace {
 
 // A line as a plain reading of the rules gives it: offsets of the trimmed line and of its parts
-// in the text, and which parts hold a byte at or above 0x80.
+// in the text.
 struct PlainLine {
   std::size_t first;
   std::size_t last;
   std::vector<std::size_t> begins;
   std::vector<std::size_t> ends;
-  std::uint32_t partsWithHighBytes = 0;
 };
 
 std::vector<PlainLine> ReadPlainly(std::string_view text) {
@@ -38,13 +37,10 @@ std::vector<PlainLine> ReadPlainly(std::string_view text) {
       const std::u16string units(text.begin() + static_cast<std::ptrdiff_t>(first),
                                  text.begin() + static_cast<std::ptrdiff_t>(last));
       const auto parts = core::SplitLineParts(units.data(), units.data() + units.size());
-      PlainLine line{first, last, {}, {}, 0};
+      PlainLine line{first, last, {}, {}};
       for (std::size_t part = 0; part < parts.count; ++part) {
         line.begins.push_back(first + static_cast<std::size_t>(parts.begin[part] - units.data()));
         line.ends.push_back(first + static_cast<std::size_t>(parts.end[part] - units.data()));
-        for (std::size_t at = line.begins.back(); at < line.ends.back(); ++at) {
-          if (static_cast<unsigned char>(text[at]) >= 0x80) line.partsWithHighBytes |= 1u << part;
-        }
       }
       lines.push_back(line);
     }
@@ -54,8 +50,8 @@ std::vector<PlainLine> ReadPlainly(std::string_view text) {
 }
 
 // The scanner takes its bytes 64 at a time and its lines across chunk boundaries; a plain reading
-// of the rules must find the same lines, parts and high-byte parts wherever the TABs, line ends,
-// blanks and high bytes fall, up to a text ending inside a chunk.
+// of the rules must find the same lines and parts wherever the TABs, line ends, blanks and high
+// bytes fall, up to a text ending inside a chunk.
 TEST(LineScanner, AgreesWithAPlainReadingWhereverTheBytesFall) {
   std::uint64_t state = 0x9E3779B97F4A7C15ull;
   const auto next = [&state] {
@@ -90,7 +86,6 @@ TEST(LineScanner, AgreesWithAPlainReadingWhereverTheBytesFall) {
                   static_cast<std::ptrdiff_t>(want.begins[part]));
         ASSERT_EQ(line.parts.end[part] - text.data(), static_cast<std::ptrdiff_t>(want.ends[part]));
       }
-      ASSERT_EQ(line.partsWithHighBytes, want.partsWithHighBytes);
     }
     ASSERT_FALSE(scanner.Next(line));
   }
@@ -109,6 +104,25 @@ TEST(LineScanner, StopsAtPartSixteenAndTrimsTabsBackAcrossIt) {
   ASSERT_EQ(line.parts.count, 16u);
   EXPECT_EQ(std::string(line.parts.begin[15], line.parts.end[15]), "15");
   EXPECT_FALSE(scanner.Next(line));
+}
+
+// Parts are widened sixteen bytes at a time; a byte at or above 0x80 anywhere in the part, and
+// only in the part, sends it to the decoder.
+TEST(WidenAscii, RefusesExactlyThePartsHoldingAHighByte) {
+  std::string text(64, 'a');
+  text[40] = '\xB0';
+  std::u16string out(64 + 16, u'\0');
+  for (std::size_t from = 0; from < 48; ++from) {
+    for (std::size_t length = 0; from + length <= 64; ++length) {
+      const bool ascii = from > 40 || from + length <= 40;
+      SCOPED_TRACE(testing::Message() << from << " " << length);
+      ASSERT_EQ(core::WidenAscii(text.data() + from, length, text.data() + text.size(), out.data()),
+                ascii);
+      if (ascii) {
+        ASSERT_EQ(out.substr(0, length), std::u16string(length, u'a'));
+      }
+    }
+  }
 }
 
 }  // namespace
