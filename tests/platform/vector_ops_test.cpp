@@ -29,6 +29,15 @@ TEST(VectorOps, CountAndWidenAgreeWithPlainLoopsAtEveryLength) {
   }
 }
 
+// Byte lanes count up to 255 blocks before they are summed: all-matching runs around and well
+// past that bound must not wrap.
+TEST(VectorOps, CountBytesOverLongRunsOfMatches) {
+  const std::string lineFeeds(20'000, '\n');
+  for (const std::size_t length : {4079u, 4080u, 4081u, 4095u, 4096u, 4097u, 20'000u}) {
+    EXPECT_EQ(platform::CountBytes(lineFeeds.data(), length, '\n'), length);
+  }
+}
+
 // A hit at every position of texts of every length up to 40 units, found by either unit, and
 // never a unit that only shares a byte with one of them.
 TEST(VectorOps, FindEitherUnitFindsTheFirstOfTwoUnitsAtEveryPosition) {
