@@ -64,6 +64,10 @@ for size in "${sizes[@]}"; do
   printf '%-6s %-34s %10s %9s\n' "$label" "rg -E gbk -c -F (ms)" "$rg_ms" ""
   printf '%-6s %-34s %10s %9s\n' "$label" "load_ms (query included) / rg" "$load_ms" \
     "$(ratio "$load_ms" "$rg_ms")"
+  printf '%-6s %-34s %10s %9s\n' "$label" "  load CPU in the program (ms)" \
+    "$(value load_user_ms "$default")" ""
+  printf '%-6s %-34s %10s %9s\n' "$label" "  load CPU in the system (ms)" \
+    "$(value load_system_ms "$default")" ""
   while IFS='|' read -r name args; do
     # shellcheck disable=SC2086
     out=$(eval run $args)

@@ -12,4 +12,17 @@ std::uint64_t PeakResidentBytes() {
   return static_cast<std::uint64_t>(counters.PeakWorkingSetSize);
 }
 
+CpuTimes ProcessCpuTimes() {
+  FILETIME created{};
+  FILETIME exited{};
+  FILETIME kernel{};
+  FILETIME user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return {};
+  const auto ms = [](const FILETIME& time) {  // 100-nanosecond ticks
+    const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    return static_cast<double>(ticks) / 10'000.0;
+  };
+  return {ms(user), ms(kernel)};
+}
+
 }  // namespace platform
