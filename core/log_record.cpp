@@ -10,7 +10,7 @@ namespace {
 
 // The spans of a record with no block: every field empty.
 constexpr char16_t kNoText[1] = {u'\0'};
-constexpr std::uint16_t kNoEnds[kStoredFieldCount] = {};
+constexpr std::uint8_t kNoEnds[kStoredFieldCount] = {};
 
 std::size_t StoredIndex(TLogField field) noexcept {
   return field == TLogField::Action ? static_cast<std::size_t>(TLogField::LogTime)

@@ -29,7 +29,7 @@ void TRecordBlockBuilder::CommitLine(const TFieldEnds& ends) {
   if (length < TRecordBlock::kWideMark) {
     entry.start = start;
     for (std::size_t i = 0; i < kStoredFieldCount; ++i) {
-      entry.end[i] = static_cast<std::uint16_t>(ends[i]);
+      entry.end[i] = static_cast<std::uint8_t>(ends[i]);
     }
   } else {
     TRecordBlock::TWideLine wide{};

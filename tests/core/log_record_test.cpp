@@ -93,14 +93,25 @@ TEST(ParseLogLine, AdjacentAndTrailingTabsMakeEmptyParts) {
 }
 
 TEST(ParseLogLine, HandlesLinesLongerThanTheCompactLayout) {
-  // Fields totalling over 65,535 units are stored in the wide layout; they must read the same.
-  const std::u16string longRemark(70000, u'备');
-  std::u16string line = NumberedLine(15) + u'\t' + longRemark + u"\ttime";
-  const TLogRecord record = ParseLogLine(line);
-  EXPECT_EQ(record.Remark(), longRemark);
-  EXPECT_EQ(U8(record.LogTime()), "time");
-  EXPECT_EQ(U8(record.Relation()), "p14");
-  EXPECT_EQ(U8(record.Account()), "p1");
+  // Lines whose fields total more units than the compact bookkeeping can count are stored in
+  // the wide layout; across each limit (255 and 65,535 units) they must read the same.
+  std::vector<std::size_t> remarkLengths;
+  for (std::size_t length = 200; length <= 300; ++length)
+    remarkLengths.push_back(length);
+  for (std::size_t length = 65'480; length <= 65'520; ++length)
+    remarkLengths.push_back(length);
+  remarkLengths.push_back(70'000);
+  for (const std::size_t remarkLength : remarkLengths) {
+    SCOPED_TRACE(remarkLength);
+    const std::u16string longRemark(remarkLength, u'备');
+    std::u16string line = NumberedLine(15) + u'\t' + longRemark + u"\ttime";
+    const TLogRecord record = ParseLogLine(line);
+    ASSERT_EQ(record.Remark(), longRemark);
+    ASSERT_EQ(U8(record.LogTime()), "time");
+    ASSERT_EQ(U8(record.Relation()), "p14");
+    ASSERT_EQ(U8(record.Account()), "p1");
+    ASSERT_EQ(U8(record.Param2()), "p13");
+  }
 }
 
 TEST(TLogRecord, CopiesStayValidAfterTheirSourceListIsGone) {
