@@ -4,7 +4,7 @@
 // compared with a plain reading of the same files, and with ParseLogLine of each line.
 //
 // Input: byte 0 picks the code page (GBK, GB18030 or UTF-8 by its value modulo 3; the values 3
-// to 5 also start the first file with a line of over 65,535 units), bytes 1 and 2 where the rest
+// to 5 also start the first file with a line of over 255 units), bytes 1 and 2 where the rest
 // is cut into the files "b.log", "a.txt" and "c.LOG" (read in the order b.log, c.LOG, a.txt:
 // logs before texts, each in the order the folder lists them, patterns case-insensitive).
 //
@@ -51,10 +51,10 @@ constexpr std::u16string_view kRoot = u"R:\\server";
 constexpr std::u16string_view kDay = u"2024-03-01";
 constexpr std::u16string_view kDayFolder = u"R:\\server\\LogServer\\BaseDir\\2024-03-01\\";
 
-// A line start whose Account alone holds more units than a record block counts in the 16 bits
-// of a common line (65,535), so that the block keeps the line as a wide one.
+// A line start whose Account alone holds more units than a record block counts in the 8 bits
+// of a common line (255), so that the block keeps the line as a wide one.
 const std::string& LongLineStart() {
-  static const std::string start = "0\t" + std::string(65536, 'w');
+  static const std::string start = "0\t" + std::string(256, 'w');
   return start;
 }
 
