@@ -2,16 +2,18 @@
 
 // Bytes and UTF-16 units as small vectors, for the loader and the keyword search: classifying
 // 64 bytes at a time into bit masks, widening 16 bytes at a time to UTF-16 units, counting a byte
-// value, finding either of two units eight at a time, with the processor's
-// vector instructions where it has them (SSE2 on every x86-64) and plain loops elsewhere.
+// value, finding either of two units eight at a time. With the processor's vector instructions
+// where it has them (SSE2 on every x86-64), plain loops elsewhere; defining
+// KORLO_PLAIN_VECTOR_OPS selects the plain loops everywhere, so that tests can check both.
 
 #include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__) || defined(_M_X64)
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(KORLO_PLAIN_VECTOR_OPS)
 #include <emmintrin.h>
+#define KORLO_VECTOR_OPS_SSE2
 #endif
 
 namespace platform {
@@ -27,7 +29,7 @@ inline constexpr std::size_t kByteClassesChunk = 64;
 // The classes of the kByteClassesChunk bytes at `chunk`, which must all be readable.
 inline ByteClasses ClassifyBytes(const char* chunk) noexcept {
   ByteClasses classes;
-#if defined(__SSE2__) || defined(_M_X64)
+#ifdef KORLO_VECTOR_OPS_SSE2
   const __m128i tab = _mm_set1_epi8('\t');
   const __m128i lineFeed = _mm_set1_epi8('\n');
   const __m128i carriageReturn = _mm_set1_epi8('\r');
@@ -58,7 +60,7 @@ inline constexpr std::size_t kWidenChunk = 16;
 // Writes the kWidenChunk bytes at `in` to `out` as kWidenChunk units, each byte zero-extended,
 // and returns which of them are at or above 0x80 (bit i for byte i).
 inline unsigned WidenBytes(const char* in, char16_t* out) noexcept {
-#if defined(__SSE2__) || defined(_M_X64)
+#ifdef KORLO_VECTOR_OPS_SSE2
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
   const __m128i zero = _mm_setzero_si128();
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
@@ -79,7 +81,7 @@ inline unsigned WidenBytes(const char* in, char16_t* out) noexcept {
 inline std::size_t CountBytes(const char* first, std::size_t size, char value) noexcept {
   std::size_t count = 0;
   std::size_t i = 0;
-#if defined(__SSE2__) || defined(_M_X64)
+#ifdef KORLO_VECTOR_OPS_SSE2
   // Each byte lane counts its matches (subtracting the all-ones of a match) for up to 255 blocks
   // before the lanes are summed; no population count, which x86-64 does not always have.
   constexpr std::size_t kMostBlocks = 255;
@@ -107,7 +109,7 @@ inline std::size_t CountBytes(const char* first, std::size_t size, char value) n
 inline std::size_t FindEitherUnit(const char16_t* units, std::size_t count, char16_t a,
                                   char16_t b) noexcept {
   std::size_t i = 0;
-#if defined(__SSE2__) || defined(_M_X64)
+#ifdef KORLO_VECTOR_OPS_SSE2
   const __m128i first = _mm_set1_epi16(static_cast<short>(a));
   const __m128i second = _mm_set1_epi16(static_cast<short>(b));
   for (; count - i >= 8; i += 8) {
@@ -124,3 +126,5 @@ inline std::size_t FindEitherUnit(const char16_t* units, std::size_t count, char
 }
 
 }  // namespace platform
+
+#undef KORLO_VECTOR_OPS_SSE2
