@@ -107,6 +107,8 @@ class Win32FileSystem final : public IFileSystem {
                                                std::u16string_view pattern,
                                                HiddenEntries hidden) const override {
     if (HasEmbeddedNul(directory) || HasEmbeddedNul(pattern)) return {};
+    // No folder at all, as DirectoryExists says; "\*" would list the current drive's root.
+    if (directory.empty()) return {};
     std::wstring query = WidePath(directory);
     if (!query.ends_with(L'\\')) query += L'\\';
     query += WidePath(pattern);
