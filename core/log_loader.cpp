@@ -39,16 +39,16 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
     // grow).
     TRecordBlockBuilder builder(std::min(text.size(), TRecordBlockBuilder::kMaxTextUnits),
                                 platform::CountBytes(text.data(), text.size(), '\n') + 1);
+    TLineScanner scanner(text);
+    TScannedLine line;
     // ASCII parts are widened as they are; any other part is decoded.
-    const auto writeField = [&decoder, textEnd](const TScannedLine& line, std::size_t part,
-                                                char16_t* out) -> std::size_t {
+    const auto writeField = [&decoder, &line, textEnd](std::size_t part,
+                                                       char16_t* out) -> std::size_t {
       const char* from = line.parts.begin[part];
       const auto length = static_cast<std::size_t>(line.parts.end[part] - from);
       if (WidenAscii(from, length, textEnd, out)) return length;
       return decoder.Decode({from, length}, out);
     };
-    TLineScanner scanner(text);
-    TScannedLine line;
     while (scanner.Next(line)) {
       const auto length = static_cast<std::size_t>(line.last - line.first);
       if (length > builder.FreeUnits()) {
@@ -57,8 +57,7 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
         const auto unread = static_cast<std::size_t>(textEnd - line.first);
         builder = TRecordBlockBuilder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits), 0);
       }
-      AddLineRecord(builder, line.parts,
-                    [&](std::size_t part, char16_t* out) { return writeField(line, part, out); });
+      AddLineRecord(builder, line.parts, writeField);
       ++load.recordCount;
       if (load.recordCount % kReadYieldEvery == 0) window_.Yield();
     }

@@ -13,18 +13,7 @@ if ! [[ $seconds =~ ^[0-9]+$ ]]; then
   exit 2
 fi
 
-missing=()
-for package in cmake ninja-build clang-14 libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
-if ((${#missing[@]} > 0)); then
-  sudo_cmd=()
-  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends \
-    "${missing[@]}"
-fi
+"$(dirname "$0")/install-deps.sh" clang-14 libclang-rt-14-dev
 
 build=build/fuzz
 echo "=== fuzz: configure and build"
