@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -105,15 +106,11 @@ TEST(MatchText, FoldedAgreesWithThePlainReadingWhereverTheKeywordFalls) {
   // Lengths around the four-unit steps of the scan, with near-miss units ('@' and '`' border
   // the capitals and small letters).
   const std::u16string alphabet = u"aAbB@`拾";
-  std::uint64_t state = 12345;
-  const auto next = [&state] {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return state >> 33;
-  };
+  std::mt19937_64 random(12345);
   const auto text = [&](std::size_t minLength, std::size_t maxLength) {
-    std::u16string t(minLength + next() % (maxLength - minLength + 1), u'a');
+    std::u16string t(minLength + random() % (maxLength - minLength + 1), u'a');
     for (char16_t& unit : t)
-      unit = alphabet[next() % alphabet.size()];
+      unit = alphabet[random() % alphabet.size()];
     return t;
   };
   for (int round = 0; round < 20000; ++round) {

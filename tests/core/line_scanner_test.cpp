@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,24 +54,18 @@ std::vector<PlainLine> ReadPlainly(std::string_view text) {
 // of the rules must find the same lines and parts wherever the TABs, line ends, blanks and high
 // bytes fall, up to a text ending inside a chunk.
 TEST(LineScanner, AgreesWithAPlainReadingWhereverTheBytesFall) {
-  std::uint64_t state = 0x9E3779B97F4A7C15ull;
-  const auto next = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return state;
-  };
+  std::mt19937_64 random(0x9E3779B97F4A7C15ull);
   // Bytes next to the control bytes' bit patterns (0x08, 0x0B, 0x0C, 0x0E, 0x89, 0x8A, 0x8D)
   // included, and NUL, which is an ordinary character.
   using namespace std::string_view_literals;
   constexpr std::string_view kSpecial =
       "\t\t\t\t\r\n\r\n  \0\x08\x0B\x0C\x0E\x89\x8A\x8D\xB0\xA1\x7F"sv;
   for (int round = 0; round < 20000; ++round) {
-    std::string text(next() % 400, '\0');
-    const std::uint64_t specialEvery = 1 + next() % 8;
+    std::string text(random() % 400, '\0');
+    const std::uint64_t specialEvery = 1 + random() % 8;
     for (char& byte : text) {
-      byte = next() % specialEvery == 0 ? kSpecial[next() % kSpecial.size()]
-                                        : static_cast<char>(next() % 256);
+      byte = random() % specialEvery == 0 ? kSpecial[random() % kSpecial.size()]
+                                          : static_cast<char>(random() % 256);
     }
     SCOPED_TRACE(text);
     const std::vector<PlainLine> expected = ReadPlainly(text);

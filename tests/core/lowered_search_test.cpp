@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -56,20 +57,16 @@ TEST(LoweredKeywordSet, FindsKeywordsInTheLowerCaseOfTheText) {
 TEST(LoweredKeywordSet, AgreesWithLowerCasingTheWholeText) {
   // Texts and keywords over a small alphabet of units with case relations between them.
   const std::u16string alphabet = u"aAkK\u212AiI\u0130\u0131ßΣσς拾取 ";
-  std::uint64_t state = 42;
-  const auto next = [&state] {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return state >> 33;
-  };
+  std::mt19937_64 random(42);
   const auto randomText = [&](std::size_t maxLength) {
-    std::u16string text(next() % (maxLength + 1), u' ');
+    std::u16string text(random() % (maxLength + 1), u' ');
     for (char16_t& unit : text)
-      unit = alphabet[next() % alphabet.size()];
+      unit = alphabet[random() % alphabet.size()];
     return text;
   };
   for (int round = 0; round < 5000; ++round) {
     std::vector<std::u16string> keywords;
-    for (std::size_t k = next() % 4; k > 0; --k)
+    for (std::size_t k = random() % 4; k > 0; --k)
       keywords.push_back(randomText(3));
     const std::u16string text = randomText(12);
     core::TLoweredKeywordSet set;

@@ -20,7 +20,8 @@
 namespace platform {
 namespace {
 
-using korlo_test::DecodeIntoExactBuffer;
+using korlo_test::DecodeCase;
+using korlo_test::ExpectDecodes;
 using korlo_test::HexUnits;
 using ByteKind = DecoderTables::ByteKind;
 using Kind = SequenceVerdict::Kind;
@@ -122,21 +123,14 @@ TEST(DeriveDecoderTablesTest, FillsPairsWithCharactersMarkersOrNoChar) {
 
 TEST(DeriveDecoderTablesTest, DecoderOnDerivedTablesGivesTheConverterCharacters) {
   const TextDecoder decoder(kMadeUpPage, DeriveDecoderTables(kMadeUpPage, DoubleByteProbe()));
-  const struct {
-    const char* name;
-    std::string_view bytes;
-    std::u16string_view expected;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"pairs", "\x81\x40\x82\x40", u"\u4E00\u4E01"},
       {"supplementary pairs", "\x81\x41z\x81\x46", u"\U00020087z\U0001F600"},
       {"U+FFFF alone and as a pair", "\xA1\x81\x42", u"\uFFFF\uFFFF"},
       {"pairs the tables cannot hold", "\x81\x43\x81\x44\x81\x45", u"\uFFFDC\uFFFDD\uFFFDE"},
       {"truncated", "\x81\x41\x81", u"\U00020087\uFFFD"},
   };
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.name);
-    EXPECT_EQ(HexUnits(DecodeIntoExactBuffer(decoder, test.bytes)), HexUnits(test.expected));
-  }
+  ExpectDecodes(decoder, cases);
 }
 
 TEST(DeriveDecoderTablesTest, RefusesSingleBytesThatAreNotOneBmpCharacter) {

@@ -17,7 +17,9 @@ namespace platform {
 namespace {
 
 using korlo_test::AppendUtf16;
+using korlo_test::DecodeCase;
 using korlo_test::DecodeIntoExactBuffer;
+using korlo_test::ExpectDecodes;
 using korlo_test::HexBytes;
 using korlo_test::HexUnits;
 using korlo_test::RandomInputs;
@@ -42,11 +44,7 @@ void AppendUtf8(char32_t code, std::string& out) {
 }
 
 TEST(TextDecoderTest, Gb18030SequencesDecodeToTheirCharacters) {
-  const struct {
-    const char* name;
-    std::string_view bytes;
-    std::u16string_view expected;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"two-byte", "\xB0\xA1", u"\u554A"},
       {"first four-byte", "\x81\x30\x81\x30", u"\u0080"},
       {"last of the BMP table", "\x84\x31\xA4\x38", u"\uFFFE"},
@@ -70,11 +68,7 @@ TEST(TextDecoderTest, Gb18030SequencesDecodeToTheirCharacters) {
 }
 
 TEST(TextDecoderTest, Utf8FollowsTheUnicodeReplacementPractice) {
-  const struct {
-    const char* name;
-    std::string_view bytes;
-    std::u16string_view expected;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"ASCII with NUL", std::string_view("z\0\tz", 4), std::u16string_view(u"z\0\tz", 4)},
       {"two-byte", "\xC3\xA9", u"\u00E9"},
       {"three-byte", "\xE4\xB8\xAD", u"\u4E2D"},
@@ -98,10 +92,7 @@ TEST(TextDecoderTest, Utf8FollowsTheUnicodeReplacementPractice) {
        u"ghijklmnopqrstuv\u4E2Dghijklmnopqrstuv\uFFFD"},
   };
   const TextDecoder& decoder = TextDecoder::For(kCodePageUtf8);
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.name);
-    EXPECT_EQ(HexUnits(DecodeIntoExactBuffer(decoder, test.bytes)), HexUnits(test.expected));
-  }
+  ExpectDecodes(decoder, cases);
 }
 
 TEST(TextDecoderTest, RandomValidUtf8DecodesExactly) {
@@ -250,11 +241,7 @@ std::unique_ptr<DecoderTables> TablesWithMarkers() {
 }
 
 TEST(TextDecoderTest, MarkedPairsDecodeToSurrogatePairs) {
-  const struct {
-    const char* name;
-    std::string_view bytes;
-    std::u16string_view expected;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"first marker", "\x81\x50", u"\U00020087"},
       {"second marker", "\x81\xA1", u"\U0010FFFF"},
       {"markers in a row", "\x81\xA1\x81\x50", u"\U0010FFFF\U00020087"},
@@ -271,10 +258,7 @@ TEST(TextDecoderTest, MarkedPairsDecodeToSurrogatePairs) {
       {"four-byte entry with no character", "\x81\x30\x81\x36", u"\uFFFD0\uFFFD6"},
   };
   const TextDecoder decoder(kCodePageGb18030, TablesWithMarkers());
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.name);
-    EXPECT_EQ(HexUnits(DecodeIntoExactBuffer(decoder, test.bytes)), HexUnits(test.expected));
-  }
+  ExpectDecodes(decoder, cases);
 }
 
 TEST(TextDecoderTest, RefusesTablesWithUnsoundMarkers) {

@@ -1,11 +1,13 @@
 #pragma once
 
-// Helpers for the decoder tests: readable dumps, an exact-size decode, random byte strings.
+// Helpers for the decoder tests: readable dumps, an exact-size decode, tables of decoding cases,
+// random byte strings.
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,21 @@ inline std::u16string DecodeIntoExactBuffer(const platform::TextDecoder& decoder
   const std::size_t written = decoder.Decode(bytes, buffer.get());
   EXPECT_LE(written, bytes.size()) << HexBytes(bytes);
   return std::u16string(buffer.get(), written);
+}
+
+// One row of a table of decoding cases.
+struct DecodeCase {
+  const char* name;
+  std::string_view bytes;
+  std::u16string_view expected;
+};
+
+// Decodes the bytes of each case into an exact buffer and compares the units, shown in hex.
+inline void ExpectDecodes(const platform::TextDecoder& decoder, std::span<const DecodeCase> cases) {
+  for (const DecodeCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    EXPECT_EQ(HexUnits(DecodeIntoExactBuffer(decoder, test.bytes)), HexUnits(test.expected));
+  }
 }
 
 // Random bytes, either mostly ASCII (runs long enough for the decoder's block-wise fast path,

@@ -20,7 +20,9 @@ namespace platform {
 namespace {
 
 using korlo_test::AppendUtf16;
+using korlo_test::DecodeCase;
 using korlo_test::DecodeIntoExactBuffer;
+using korlo_test::ExpectDecodes;
 using korlo_test::HexBytes;
 using korlo_test::HexUnits;
 using korlo_test::RandomInputs;
@@ -207,11 +209,7 @@ TEST(IconvDecoderTablesTest, Gb18030FourByteSequencesMatchIconv) {
 // The table entries glibc's GB18030 fills with what one UTF-16 unit per entry cannot hold: two
 // bytes decoding to a supplementary character, and a four-byte sequence decoding to U+FFFF.
 TEST(IconvDecoderTablesTest, Gb18030SequencesBeyondOneUnitPerEntryMatchGlibc) {
-  const struct {
-    const char* name;
-    std::string_view bytes;
-    std::u16string_view expected;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"FE 51", "\xFE\x51", u"\U00020087"},
       {"FE 52", "\xFE\x52", u"\U00020089"},
       {"FE 53", "\xFE\x53", u"\U000200CC"},
@@ -226,9 +224,9 @@ TEST(IconvDecoderTablesTest, Gb18030SequencesBeyondOneUnitPerEntryMatchGlibc) {
   };
   const TextDecoder& decoder = TextDecoder::For(kCodePageGb18030);
   ReferenceDecoder reference("GB18030", true);
-  for (const auto& test : cases) {
+  ExpectDecodes(decoder, cases);
+  for (const DecodeCase& test : cases) {
     SCOPED_TRACE(test.name);
-    EXPECT_EQ(HexUnits(DecodeIntoExactBuffer(decoder, test.bytes)), HexUnits(test.expected));
     EXPECT_EQ(HexUnits(reference.Decode(test.bytes)), HexUnits(test.expected));
   }
 }

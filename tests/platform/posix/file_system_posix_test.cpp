@@ -54,32 +54,12 @@ class PosixFileSystemTest : public testing::Test {
   korlo_test::TempTree tree_;
 };
 
-TEST_F(PosixFileSystemTest, DirectoryExistsFollowsLinksAndBackslashPaths) {
-  tree_.MakeDir("2024-03-01/sub");
-  tree_.WriteFile("2024-03-01/a.log", "x");
+TEST_F(PosixFileSystemTest, DirectoryExistsFollowsLinks) {
+  tree_.MakeDir("2024-03-01");
   fs::create_directory_symlink(tree_.Root() / "2024-03-01", tree_.Root() / "link-to-day");
   fs::create_symlink(tree_.Root() / "gone", tree_.Root() / "dangling");
-  struct Case {
-    const char* name;
-    std::u16string path;
-    bool exists;
-  };
-  const Case cases[] = {
-      {"root", tree_.WindowsStylePath(), true},
-      {"nested folder with backslashes", tree_.WindowsStylePath("2024-03-01/sub"), true},
-      {"trailing backslash", tree_.WindowsStylePath("2024-03-01") + u"\\", true},
-      {"link to a folder", tree_.WindowsStylePath("link-to-day"), true},
-      {"regular file", tree_.WindowsStylePath("2024-03-01/a.log"), false},
-      {"missing", tree_.WindowsStylePath("2024-03-02"), false},
-      {"dangling link", tree_.WindowsStylePath("dangling"), false},
-      {"embedded NUL cutting to an existing folder",
-       tree_.WindowsStylePath("2024-03-01") + std::u16string(1, u'\0') + u"x", false},
-      {"empty", u"", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(fileSystem_.DirectoryExists(c.path), c.exists);
-  }
+  EXPECT_TRUE(fileSystem_.DirectoryExists(tree_.WindowsStylePath("link-to-day")));
+  EXPECT_FALSE(fileSystem_.DirectoryExists(tree_.WindowsStylePath("dangling")));
 }
 
 TEST_F(PosixFileSystemTest, EnumerationSkipsDotNamesOnlyWhenAsked) {
@@ -114,26 +94,6 @@ TEST_F(PosixFileSystemTest, EnumerationMatchesThePatternCaseInsensitivelyOnEvery
       (std::vector<std::u16string>{u"A.LOG", u"b.log", u"dangling.log", u"pipe.log", u"x.log"}));
 }
 
-TEST_F(PosixFileSystemTest, FolderThatCannotBeListedGivesNoEntries) {
-  tree_.WriteFile("file.log", "");
-  tree_.WriteFile("day/a.log", "");
-  struct Case {
-    const char* name;
-    std::u16string path;
-  };
-  const Case cases[] = {
-      {"missing", tree_.WindowsStylePath("missing")},
-      {"regular file", tree_.WindowsStylePath("file.log")},
-      {"embedded NUL cutting to an existing folder",
-       tree_.WindowsStylePath("day") + std::u16string(1, u'\0') + u"x"},
-      {"empty path", u""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_TRUE(fileSystem_.EnumerateEntries(c.path, u"*", HiddenEntries::kInclude).empty());
-  }
-}
-
 TEST_F(PosixFileSystemTest, UnreadableFolderGivesNoEntries) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
   tree_.WriteFile("locked/a.log", "");
@@ -143,27 +103,6 @@ TEST_F(PosixFileSystemTest, UnreadableFolderGivesNoEntries) {
           .empty());
   // The fixture can remove only what it can list.
   fs::permissions(tree_.Root() / "locked", fs::perms::owner_all);
-}
-
-TEST_F(PosixFileSystemTest, ReadGivesTheBytesExactlyAndReplacesTheBuffer) {
-  struct Case {
-    const char* name;
-    std::string content;
-  };
-  const Case cases[] = {
-      {"empty", ""},
-      {"CRLF line ends", "a\tb\r\nc\td\r\n"},
-      {"NUL bytes", std::string("\0x\0\0y\0", 6)},
-      {"GBK text and a UTF-8 BOM", "\xEF\xBB\xBF\xD6\xD0\xCE\xC4\r\n"},
-      {"larger than a page", std::string(1 << 20, 'q') + "end"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    tree_.WriteFile("day/file.log", c.content);
-    std::string bytes = "stale content from an earlier read";
-    fileSystem_.ReadWholeFile(tree_.WindowsStylePath("day/file.log"), bytes);
-    EXPECT_TRUE(bytes == c.content) << "read " << bytes.size() << " bytes";
-  }
 }
 
 // Kernel attribute files report a page as their size but hold less; the read ends at their end,
