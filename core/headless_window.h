@@ -43,8 +43,6 @@ class THeadlessWindow : public IWindowServices {
   std::u16string LoadButtonCaption() const { return caption_; }
   bool ControlsEnabled() const { return controlsEnabled_; }
   bool ProgressVisible() const { return progressVisible_; }
-  int ProgressPosition() const { return progressPosition_; }
-  int ProgressMax() const { return progressMax_; }
 
   // Runs at every yield, as if the operator acted at that moment.
   std::function<void()> onYield;
@@ -56,8 +54,8 @@ class THeadlessWindow : public IWindowServices {
   // Does what the window does: on disabling shows the busy status; then yields.
   void SetControlsEnabled(bool enabled) override;
   void SetProgressVisible(bool visible) override { progressVisible_ = visible; }
-  void SetProgressMax(int maximum) override { progressMax_ = maximum; }
-  void SetProgressPosition(int position) override { progressPosition_ = position; }
+  void SetProgressMax(int) override {}  // no one reads the bar's scale without a window
+  void SetProgressPosition(int) override {}
   void Yield() override;
   void RenderGrid() override {}
   void RepaintActionList() override {}
@@ -84,8 +82,6 @@ class THeadlessWindow : public IWindowServices {
   std::u16string caption_ = u"加载";
   bool controlsEnabled_ = true;
   bool progressVisible_ = false;
-  int progressPosition_ = 0;
-  int progressMax_ = 100;
 };
 
 }  // namespace core

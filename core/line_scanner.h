@@ -16,9 +16,9 @@
 
 namespace core {
 
-// One line as the scanner gives it: trimmed, never empty.
+// One line as the scanner gives it: trimmed, never empty. It starts where its first part does.
 struct TScannedLine {
-  const char* first = nullptr;
+  // The end of the trimmed line: past the last kept part's end when the line has unread parts.
   const char* last = nullptr;
   TLineParts<char> parts;
 };
@@ -42,7 +42,6 @@ class TLineScanner {
       next_ = end_;
       return false;
     }
-    line.first = at;
     TLineParts<char>& parts = line.parts;
     parts.count = 0;
     parts.begin[0] = at;
@@ -52,7 +51,7 @@ class TLineScanner {
     if (parts.count < TLineParts<char>::kMaxParts) parts.end[parts.count++] = lineEnd;
     const char* last = lineEnd;
     while (static_cast<unsigned char>(last[-1]) <= kLastBlank)
-      --last;  // line.first is not blank
+      --last;  // the line's first byte is not blank
     line.last = last;
     while (parts.count > 1 && parts.begin[parts.count - 1] > last)
       --parts.count;

@@ -50,11 +50,12 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
       return decoder.Decode({from, length}, out);
     };
     while (scanner.Next(line)) {
-      const auto length = static_cast<std::size_t>(line.last - line.first);
+      const char* first = line.parts.begin[0];
+      const auto length = static_cast<std::size_t>(line.last - first);
       if (length > builder.FreeUnits()) {
         // Only a file of over four billion characters gets here: its lines go on in a new block.
         if (builder.LineCount() > 0) load.blocks.push_back(builder.Finish());
-        const auto unread = static_cast<std::size_t>(textEnd - line.first);
+        const auto unread = static_cast<std::size_t>(textEnd - first);
         builder = TRecordBlockBuilder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits), 0);
       }
       AddLineRecord(builder, line.parts, writeField);

@@ -73,7 +73,7 @@ TEST(LineScanner, AgreesWithAPlainReadingWhereverTheBytesFall) {
     core::TScannedLine line;
     for (const PlainLine& want : expected) {
       ASSERT_TRUE(scanner.Next(line));
-      ASSERT_EQ(line.first - text.data(), static_cast<std::ptrdiff_t>(want.first));
+      ASSERT_EQ(line.parts.begin[0] - text.data(), static_cast<std::ptrdiff_t>(want.first));
       ASSERT_EQ(line.last - text.data(), static_cast<std::ptrdiff_t>(want.last));
       ASSERT_EQ(line.parts.count, want.begins.size());
       for (std::size_t part = 0; part < line.parts.count; ++part) {
