@@ -13,52 +13,43 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Unit1.h"
+#include "app/qt/qt_text.h"
+#include "app/qt/qt_window.h"
+#include "app/qt/string_grid.h"
 #include "core/log_record.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
 namespace {
 
-// The window with the time spent in RenderGrid and in the yields it makes measured.
-class MeasuredForm : public app::TForm1 {
+// The Qt window with the time spent in the yields measured while `measuring` is set.
+class MeasuredWindow : public app::TQtWindow {
  public:
-  MeasuredForm() : app::TForm1(platform::NativeFileSystem(), platform::SystemAnsiCodePage()) {}
+  MeasuredWindow() : app::TQtWindow(platform::NativeFileSystem(), platform::SystemAnsiCodePage()) {}
 
-  void RenderGrid() override {
-    QElapsedTimer timer;
-    timer.start();
-    inRender_ = true;
-    app::TForm1::RenderGrid();
-    inRender_ = false;
-    renderNs += timer.nsecsElapsed();
-  }
-  void Yield() override {
-    if (!inRender_) {
-      app::TForm1::Yield();
+  void ProcessPendingEvents() override {
+    if (!measuring) {
+      app::TQtWindow::ProcessPendingEvents();
       return;
     }
     QElapsedTimer timer;
     timer.start();
-    app::TForm1::Yield();
+    app::TQtWindow::ProcessPendingEvents();
     yieldNs += timer.nsecsElapsed();
   }
 
-  qint64 renderNs = 0;
+  bool measuring = false;
   qint64 yieldNs = 0;
-
- private:
-  bool inRender_ = false;
 };
 
 // Notes the first paint of the grid's cells while the grid shows rows.
 class FirstPaint : public QObject {
  public:
-  explicit FirstPaint(app::TStringGrid* grid) : grid_(grid) {
+  FirstPaint(app::TStringGrid* grid, const form::TForm1& form) : form_(form) {
     grid->viewport()->installEventFilter(this);
   }
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && painted < 0 && grid_->Model().CellText(0, 1) != "") {
+    if (event->type() == QEvent::Paint && painted < 0 && !form_.GridCellText(0, 1).empty()) {
       painted = clock.nsecsElapsed();
     }
     return false;
@@ -67,7 +58,7 @@ class FirstPaint : public QObject {
   qint64 painted = -1;
 
  private:
-  app::TStringGrid* grid_;
+  const form::TForm1& form_;
 };
 
 double Ms(qint64 ns) {
@@ -91,8 +82,9 @@ int main(int argc, char** argv) {
       dates = args[++i].split(',');
   }
 
-  MeasuredForm form;
-  form.show();
+  MeasuredWindow window;
+  form::TForm1& form = window.Form();
+  window.show();
   QApplication::processEvents();
 
   core::TLogList& result = form.State().FFilteredLogs;
@@ -100,24 +92,31 @@ int main(int argc, char** argv) {
       u"0\tkr1234\t2\t玩家名\t4\t0150\t123\t456\t45\t1234567890123\t1001\t屠龙刀\t1\t0\t对方\t\t"
       u"2024-03-01 12:00:00 拾取");
   result.assign(static_cast<std::size_t>(rows), record);
+  QElapsedTimer render;
+  render.start();
+  window.measuring = true;
   form.RenderGrid();
+  window.measuring = false;
+  const qint64 renderNs = render.nsecsElapsed();
   QApplication::processEvents();
   std::printf("render_rows=%d\n", rows);
-  std::printf("render_ms=%.1f\n", Ms(form.renderNs));
-  std::printf("render_yield_ms=%.1f\n", Ms(form.yieldNs));
-  std::printf("render_beyond_yields_ms=%.1f\n", Ms(form.renderNs - form.yieldNs));
+  std::printf("render_ms=%.1f\n", Ms(renderNs));
+  std::printf("render_yield_ms=%.1f\n", Ms(window.yieldNs));
+  std::printf("render_beyond_yields_ms=%.1f\n", Ms(renderNs - window.yieldNs));
 
   if (!root.isEmpty()) {
     result.clear();
-    form.edtPath->setText(root);
-    for (int i = 0; i < form.lstDateFolders->count(); ++i) {
-      form.SetDateFolderSelected(i, dates.contains(form.lstDateFolders->item(i)->text()));
+    form.RenderGrid();
+    window.SetText(form::TControl::edtPath, app::ToU16(root));
+    for (int i = 0; i < window.ItemCount(form::TControl::lstDateFolders); ++i) {
+      const QString day = app::ToQString(window.ItemText(form::TControl::lstDateFolders, i));
+      window.SetItemSelected(form::TControl::lstDateFolders, i, dates.contains(day));
     }
-    FirstPaint paint(form.StringGrid1);
+    FirstPaint paint(window.Grid(), form);
     paint.clock.start();
-    form.btnLoadSearch->Click();
+    form.ButtonClicked(form::TControl::btnLoadSearch);
     while (paint.painted < 0 && paint.clock.elapsed() < 60'000) {
-      form.StringGrid1->viewport()->update();
+      window.Grid()->viewport()->update();
       QApplication::processEvents();
     }
     std::printf("load_records=%zu\n", form.State().FAllLogs.size());

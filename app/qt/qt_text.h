@@ -1,6 +1,6 @@
 #pragma once
 
-// Between the engine's UTF-16 texts and Qt's: both are UTF-16, so the units are copied as they
+// Between the form's UTF-16 texts and Qt's: both are UTF-16, so the units are copied as they
 // are, with no conversion.
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/string_grid.h"
+#include "app/qt/string_grid.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -6,14 +6,12 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
-#include "app/toolkit.h"
-#include "core/log_record.h"
+#include "app/qt/qt_input.h"
+#include "form/layout.h"
 
 namespace app {
 
 namespace {
-
-constexpr int kDefaultRowHeight = 20;
 
 // Draws the focused cell in the selection colour like the rest of the selection, without a
 // focus frame of its own.
@@ -28,7 +26,8 @@ class TNoFocusFrameDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent) {
+TStringGrid::TStringGrid(TResultsModel::TCellText cellText, QWidget* parent)
+    : QTableView(parent), model_(std::move(cellText), this) {
   setModel(&model_);
   setItemDelegate(new TNoFocusFrameDelegate(this));
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -40,7 +39,8 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent) {
   setTextElideMode(Qt::ElideNone);  // cells clip their text, as grid cells do
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(kDefaultRowHeight);
+  verticalHeader()->setMinimumSectionSize(form::kGridRowHeight);
+  verticalHeader()->setDefaultSectionSize(form::kGridRowHeight);
   QHeaderView* header = horizontalHeader();
   header->setSectionsClickable(false);
   header->setSectionsMovable(false);
@@ -48,43 +48,41 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent) {
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->viewport()->installEventFilter(this);
-  for (std::size_t column = 0; column < core::GRID_HEADERS.size(); ++column) {
-    setColumnWidth(static_cast<int>(column), core::GRID_HEADERS[column].width);
-  }
   verticalScrollBar()->setTracking(false);
   horizontalScrollBar()->setTracking(false);
 }
 
-void TStringGrid::Report(const std::function<void(int, int)>& handler, int column, int row) {
-  if (handler) RunHandler([&] { handler(column, row); });
-}
-
-void TStringGrid::SetRecords(core::TLogList records) {
+void TStringGrid::SetRowCount(int dataRows) {
   const int currentRow = currentIndex().isValid() ? currentIndex().row() : -1;
-  model_.SetRecords(std::move(records));
-  if (currentRow < 0) return;
-  const int lastRow = model_.DataRowCount() - 1;
-  const bool cutOff = currentRow > lastRow;
-  const int row = cutOff ? lastRow : currentRow;
-  {
-    const QSignalBlocker blocker(selectionModel());
-    selectionModel()->setCurrentIndex(
-        model_.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  }
-  if (cutOff) Report(onSelectCell, 0, row + 1);
+  model_.SetRowCount(dataRows);
+  if (currentRow < 0 || dataRows <= 0) return;
+  SetCurrentRow(std::min(currentRow, dataRows - 1) + 1);
 }
 
-QPoint TStringGrid::CellAt(const QPoint& viewportPoint) const {
+int TStringGrid::CurrentRow() const {
+  return currentIndex().isValid() ? currentIndex().row() + 1 : -1;
+}
+
+void TStringGrid::SetCurrentRow(int gridRow) {
+  if (gridRow < 1 || gridRow > model_.rowCount()) return;
+  const QSignalBlocker blocker(selectionModel());
+  selectionModel()->setCurrentIndex(
+      model_.index(gridRow - 1, 0),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  viewport()->update();
+}
+
+form::TGridCell TStringGrid::CellAt(const QPoint& viewportPoint) const {
   const QModelIndex index = indexAt(viewportPoint);
-  if (!index.isValid()) return {-1, -1};
+  if (!index.isValid()) return {};
   return {index.column(), index.row() + 1};
 }
 
 void TStringGrid::mousePressEvent(QMouseEvent* event) {
-  const QPoint cell = CellAt(event->position().toPoint());
+  const form::TGridCell cell = CellAt(event->position().toPoint());
   const bool selects = event->button() == Qt::LeftButton;
-  if (selects && !(event->modifiers() & Qt::ShiftModifier) && cell.y() > 0) {
-    Report(onSelectCell, cell.x(), cell.y());
+  if (selects && !(event->modifiers() & Qt::ShiftModifier) && cell.row > 0 && onSelectCell) {
+    onSelectCell(cell);
   }
   if (selects) {
     // The press moves the current cell; that move is the press's, not the keyboard's.
@@ -93,13 +91,11 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
   } else {
     event->accept();
   }
-  Report(onMouseDown, cell.x(), cell.y());
+  if (onMouseDown) onMouseDown(ButtonOf(event->button()), ShiftOf(event->modifiers()), cell);
 }
 
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
-  bool consumed = false;
-  if (onKeyDown) RunHandler([&] { consumed = onKeyDown(event); });
-  if (consumed) {
+  if (onKeyDown && onKeyDown(KeyOf(*event), ShiftOf(event->modifiers()))) {
     event->accept();
     return;
   }
@@ -109,18 +105,20 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-  if (keyboardMove_ && current.isValid() && current.row() != previous.row()) {
-    Report(onSelectCell, 0, current.row() + 1);
+  if (keyboardMove_ && current.isValid() && current.row() != previous.row() && onSelectCell) {
+    onSelectCell({0, current.row() + 1});
   }
   QTableView::currentChanged(current, previous);
 }
 
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress) {
+  if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress &&
+      onMouseDown) {
     const auto* press = static_cast<QMouseEvent*>(event);
     const int column = horizontalHeader()->logicalIndexAt(press->position().toPoint());
     // Pressing on a column line starts a resize; the press still stores the header cell.
-    Report(onMouseDown, column, column >= 0 ? 0 : -1);
+    onMouseDown(ButtonOf(press->button()), ShiftOf(press->modifiers()),
+                column >= 0 ? form::TGridCell{column, 0} : form::TGridCell{});
   }
   return QTableView::eventFilter(watched, event);
 }

@@ -1,0 +1,541 @@
+#include "app/qt/qt_window.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <exception>
+
+#include "app/qt/action_list_box.h"
+#include "app/qt/qt_input.h"
+#include "app/qt/qt_text.h"
+#include "app/qt/string_grid.h"
+
+namespace app {
+
+namespace {
+
+using form::TControl;
+using form::TControlKind;
+
+QRect ToQRect(form::TRect rect) {
+  return {rect.left, rect.top, rect.width, rect.height};
+}
+
+// The bar between the left panel and the grid: dragging it reports where the panel's right edge
+// would be, in the window's client coordinates.
+class TSplitterBar : public QWidget {
+ public:
+  TSplitterBar(QWidget* parent, std::function<void(int x)> dragged)
+      : QWidget(parent), dragged_(std::move(dragged)) {
+    setCursor(Qt::SplitHCursor);
+  }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) grab_ = event->position().toPoint().x();
+  }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (grab_ < 0) return;
+    const QPoint inWindow = mapToParent(event->position().toPoint());
+    dragged_(inWindow.x() - grab_);
+  }
+  void mouseReleaseEvent(QMouseEvent*) override { grab_ = -1; }
+
+ private:
+  std::function<void(int x)> dragged_;
+  int grab_ = -1;
+};
+
+}  // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  // The form shows the exceptions of its own handlers; this is the last resort for Qt's.
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    QMessageBox::critical(activeWindow(), ToQString(form::kFormCaption),
+                          QString::fromUtf8(error.what()));
+  }
+  return false;
+}
+
+TQtWindow::TQtWindow(const platform::IFileSystem& fileSystem, platform::CodePage ansiCodePage)
+    : form_(std::make_unique<form::TForm1>(*this, fileSystem, ansiCodePage)) {
+  qApp->installEventFilter(this);
+  form_->Create();
+}
+
+TQtWindow::~TQtWindow() {
+  // Nothing reaches the form while the widgets go.
+  qApp->removeEventFilter(this);
+  for (QWidget* widget : widgets_) {
+    if (widget) widget->blockSignals(true);
+  }
+  if (cursor_ == form::TScreenCursor::kHourglass) QApplication::restoreOverrideCursor();
+}
+
+// ---- The window and its controls
+// ------------------------------------------------------------------
+
+void TQtWindow::SetUpWindow(const form::TWindowSpec& window) {
+  setWindowTitle(ToQString(window.caption));
+  QFont font(ToQString(window.fontFace));
+  font.setPixelSize(-window.fontHeight);
+  setFont(font);
+  resize(window.clientSize.width, window.clientSize.height);
+}
+
+QWidget* TQtWindow::Parent(const form::TControlSpec& spec) {
+  return spec.HasParent() ? widgets_[form::Index(spec.Parent())] : this;
+}
+
+void TQtWindow::CreateControl(const form::TControlSpec& spec) {
+  QWidget* parent = Parent(spec);
+  const TControl id = spec.id;
+  const QString text = ToQString(spec.text);
+  QWidget* widget = nullptr;
+  switch (spec.kind) {
+    case TControlKind::kPanel:
+      widget = new QFrame(parent);
+      break;
+    case TControlKind::kEdit: {
+      auto* edit = new QLineEdit(text, parent);
+      edit->setPlaceholderText(ToQString(spec.placeholder));
+      connect(edit, &QLineEdit::textChanged, this, [this, id] { form_->EditChanged(id); });
+      widget = edit;
+      break;
+    }
+    case TControlKind::kButton: {
+      auto* button = new QPushButton(text, parent);
+      connect(button, &QPushButton::clicked, this, [this, id] { form_->ButtonClicked(id); });
+      widget = button;
+      break;
+    }
+    case TControlKind::kLabel:
+      widget = new QLabel(text, parent);
+      break;
+    case TControlKind::kComboBox:
+      widget = new QComboBox(parent);
+      break;
+    case TControlKind::kCheckBox:
+      widget = new QCheckBox(text, parent);
+      break;
+    case TControlKind::kDateList: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      list->setUniformItemSizes(true);
+      connect(list, &QListWidget::itemSelectionChanged, this,
+              [this] { form_->DateListSelectionChanged(); });
+      widget = list;
+      break;
+    }
+    case TControlKind::kCheckList: {
+      actions_ = new TActionListBox(spec.itemHeight, parent);
+      actions_->onDrawItem = [this](form::IPainter& painter, int index, form::TRect item,
+                                    bool selected) {
+        form_->DrawActionItem(painter, index, item, selected);
+      };
+      actions_->onMouseDown = [this](form::TMouseButton button, form::TShift shift,
+                                     form::TPoint point) {
+        form_->ActionListMouseDown(button, shift, point);
+      };
+      actions_->onKeyDown = [this](form::TKey key, form::TShift shift) {
+        return form_->ActionListKeyDown(key, shift);
+      };
+      widget = actions_;
+      break;
+    }
+    case TControlKind::kSplitter:
+      widget = new TSplitterBar(parent, [this](int x) { form_->SplitterDragged(x); });
+      break;
+    case TControlKind::kGrid: {
+      grid_ = new TStringGrid(
+          [this](int column, int row) { return ToQString(form_->GridCellText(column, row)); },
+          parent);
+      grid_->onSelectCell = [this](form::TGridCell cell) { form_->GridSelectCell(cell); };
+      grid_->onMouseDown = [this](form::TMouseButton button, form::TShift shift,
+                                  form::TGridCell cell) {
+        form_->GridMouseDown(button, shift, cell);
+      };
+      grid_->onKeyDown = [this](form::TKey key, form::TShift shift) {
+        return form_->GridKeyDown(key, shift);
+      };
+      widget = grid_;
+      break;
+    }
+    case TControlKind::kStatusBar: {
+      widget = new QFrame(parent);
+      int left = 0;
+      for (const form::TStatusPanelSpec& panelSpec : form::StatusPanels()) {
+        auto* panel = new QLabel(widget);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setGeometry(left, 0, panelSpec.width, spec.bounds.height);
+        left += panelSpec.width;
+        statusPanels_.push_back(panel);
+      }
+      break;
+    }
+    case TControlKind::kProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(false);
+      widget = bar;
+      break;
+    }
+  }
+  widget->setObjectName(QString::fromLatin1(form::ControlName(id).data(),
+                                            static_cast<qsizetype>(form::ControlName(id).size())));
+  widgets_[form::Index(id)] = widget;
+  if (spec.kind == TControlKind::kLabel) {
+    widget->move(spec.bounds.left, spec.bounds.top);
+    widget->adjustSize();  // labels size themselves to their text
+  } else {
+    widget->setGeometry(ToQRect(spec.bounds));
+  }
+}
+
+void TQtWindow::SetTabOrder(std::span<const TControl> order) {
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    QWidget::setTabOrder(Widget(order[i - 1]), Widget(order[i]));
+  }
+}
+
+void TQtWindow::SetBounds(TControl control, form::TRect bounds) {
+  if (QWidget* widget = Widget(control)) widget->setGeometry(ToQRect(bounds));
+  if (control == TControl::StatusBar1) {
+    for (QLabel* panel : statusPanels_) {
+      panel->setGeometry(panel->x(), 0, panel->width(), bounds.height);
+    }
+  }
+}
+
+form::TRect TQtWindow::Bounds(TControl control) const {
+  const QWidget* widget = Widget(control);
+  if (!widget) return {};
+  const QRect r = widget->geometry();
+  return {r.x(), r.y(), r.width(), r.height()};
+}
+
+void TQtWindow::SetText(TControl control, std::u16string_view text) {
+  const QString value = ToQString(text);
+  if (auto* edit = As<QLineEdit>(control)) {
+    edit->setText(value);
+  } else if (auto* label = As<QLabel>(control)) {
+    label->setText(value);
+    label->adjustSize();
+  } else if (auto* button = As<QAbstractButton>(control)) {
+    button->setText(value);
+  }
+}
+
+std::u16string TQtWindow::Text(TControl control) const {
+  if (const auto* edit = As<QLineEdit>(control)) return ToU16(edit->text());
+  if (const auto* label = As<QLabel>(control)) return ToU16(label->text());
+  if (const auto* button = As<QAbstractButton>(control)) return ToU16(button->text());
+  return {};
+}
+
+void TQtWindow::SetEnabled(TControl control, bool enabled) {
+  if (QWidget* widget = Widget(control)) widget->setEnabled(enabled);
+}
+
+bool TQtWindow::IsEnabled(TControl control) const {
+  const QWidget* widget = Widget(control);
+  return widget && widget->isEnabled();
+}
+
+void TQtWindow::SetVisible(TControl control, bool visible) {
+  if (QWidget* widget = Widget(control)) widget->setVisible(visible);
+}
+
+void TQtWindow::SetChecked(TControl control, bool checked) {
+  if (auto* box = As<QCheckBox>(control)) box->setChecked(checked);
+}
+
+bool TQtWindow::IsChecked(TControl control) const {
+  const auto* box = As<QCheckBox>(control);
+  return box && box->isChecked();
+}
+
+void TQtWindow::FocusAndSelectAll(TControl control) {
+  if (auto* edit = As<QLineEdit>(control)) {
+    edit->setFocus(Qt::ShortcutFocusReason);
+    edit->selectAll();
+  }
+}
+
+void TQtWindow::Invalidate(TControl control) {
+  if (auto* view = As<QAbstractScrollArea>(control)) {
+    view->viewport()->update();
+  } else if (QWidget* widget = Widget(control)) {
+    widget->update();
+  }
+}
+
+void TQtWindow::SetCaption(std::u16string_view caption) {
+  setWindowTitle(ToQString(caption));
+}
+
+std::u16string TQtWindow::Caption() const {
+  return ToU16(windowTitle());
+}
+
+form::TRect TQtWindow::WorkArea() const {
+  const QScreen* current = screen();
+  if (!current) return {};
+  const QRect area = current->availableGeometry();
+  return {area.x(), area.y(), area.width(), area.height()};
+}
+
+form::TSize TQtWindow::OuterSize(form::TSize client) const {
+  // The frame is known once the window manager has framed the window; before, it counts 0.
+  const QRect frame = frameGeometry();
+  const QRect inner = geometry();
+  return {client.width + frame.width() - inner.width(),
+          client.height + frame.height() - inner.height()};
+}
+
+void TQtWindow::SetWindowBounds(form::TRect outer) {
+  const form::TSize frame = OuterSize({0, 0});
+  resize(outer.width - frame.width, outer.height - frame.height);
+  move(outer.left, outer.top);
+}
+
+void TQtWindow::CloseWindow() {
+  QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+// ---- Lists
+// ----------------------------------------------------------------------------------------
+
+QListWidget* TQtWindow::List(TControl control) const {
+  return As<QListWidget>(control);
+}
+
+void TQtWindow::ClearItems(TControl list) {
+  if (auto* combo = As<QComboBox>(list)) {
+    combo->clear();
+  } else if (QListWidget* items = List(list)) {
+    const QSignalBlocker programmatic(items);
+    items->clear();
+  }
+}
+
+void TQtWindow::AddItem(TControl list, std::u16string_view text) {
+  if (auto* combo = As<QComboBox>(list)) {
+    combo->addItem(ToQString(text));
+  } else if (QListWidget* items = List(list)) {
+    const QSignalBlocker programmatic(items);
+    auto* item = new QListWidgetItem(ToQString(text));
+    item->setSizeHint(QSize(0, form::Spec(list).itemHeight));
+    items->addItem(item);
+  }
+}
+
+int TQtWindow::ItemCount(TControl list) const {
+  if (const auto* combo = As<QComboBox>(list)) return combo->count();
+  const QListWidget* items = List(list);
+  return items ? items->count() : 0;
+}
+
+std::u16string TQtWindow::ItemText(TControl list, int index) const {
+  if (const auto* combo = As<QComboBox>(list)) {
+    return index >= 0 && index < combo->count() ? ToU16(combo->itemText(index)) : u"";
+  }
+  const QListWidget* items = List(list);
+  const QListWidgetItem* item = items ? items->item(index) : nullptr;
+  return item ? ToU16(item->text()) : std::u16string();
+}
+
+void TQtWindow::SetSorted(TControl list) {
+  if (QListWidget* items = List(list)) {
+    const QSignalBlocker programmatic(items);
+    items->setSortingEnabled(true);
+    items->sortItems(Qt::AscendingOrder);
+  }
+}
+
+void TQtWindow::SetItemSelected(TControl list, int index, bool selected) {
+  QListWidget* items = List(list);
+  if (QListWidgetItem* item = items ? items->item(index) : nullptr) {
+    const QSignalBlocker programmatic(items);
+    item->setSelected(selected);
+  }
+}
+
+bool TQtWindow::IsItemSelected(TControl list, int index) const {
+  const QListWidget* items = List(list);
+  const QListWidgetItem* item = items ? items->item(index) : nullptr;
+  return item && item->isSelected();
+}
+
+int TQtWindow::CurrentItem(TControl list) const {
+  if (const auto* combo = As<QComboBox>(list)) return combo->currentIndex();
+  const QListWidget* items = List(list);
+  return items ? items->currentRow() : -1;
+}
+
+void TQtWindow::SetCurrentItem(TControl list, int index) {
+  if (auto* combo = As<QComboBox>(list)) {
+    combo->setCurrentIndex(index);
+  } else if (QListWidget* items = List(list)) {
+    const QSignalBlocker programmatic(items);
+    items->setCurrentRow(index);
+  }
+}
+
+int TQtWindow::ItemAt(TControl list, form::TPoint point) const {
+  const QListWidget* items = List(list);
+  if (!items) return -1;
+  const QModelIndex index = items->indexAt(QPoint(point.x, point.y));
+  return index.isValid() ? index.row() : -1;
+}
+
+// ---- Status bar, progress bar and grid
+// ------------------------------------------------------------
+
+QLabel* TQtWindow::StatusPanel(int panel) const {
+  return panel >= 0 && panel < static_cast<int>(statusPanels_.size())
+             ? statusPanels_[static_cast<std::size_t>(panel)]
+             : nullptr;
+}
+
+void TQtWindow::SetPanelText(int panel, std::u16string_view text) {
+  if (QLabel* label = StatusPanel(panel)) label->setText(ToQString(text));
+}
+
+int TQtWindow::PanelCount() const {
+  return static_cast<int>(statusPanels_.size());
+}
+
+void TQtWindow::SetProgressMax(int maximum) {
+  if (auto* bar = As<QProgressBar>(TControl::ProgressBar1)) bar->setMaximum(maximum);
+}
+
+void TQtWindow::SetProgressPosition(int position) {
+  if (auto* bar = As<QProgressBar>(TControl::ProgressBar1)) bar->setValue(position);
+}
+
+void TQtWindow::SetGridColumns(std::span<const form::TGridColumn> columns) {
+  if (!grid_) return;
+  grid_->Model().SetColumnCount(static_cast<int>(columns.size()));
+  for (std::size_t column = 0; column < columns.size(); ++column) {
+    grid_->setColumnWidth(static_cast<int>(column), columns[column].width);
+  }
+}
+
+void TQtWindow::SetGridRowCount(int dataRows) {
+  if (grid_) grid_->SetRowCount(dataRows);
+}
+
+int TQtWindow::GridCurrentRow() const {
+  return grid_ ? grid_->CurrentRow() : -1;
+}
+
+void TQtWindow::SetGridCurrentRow(int row) {
+  if (grid_) grid_->SetCurrentRow(row);
+}
+
+// ---- Services
+// -------------------------------------------------------------------------------------
+
+void TQtWindow::SetClipboardText(std::u16string_view text) {
+  QApplication::clipboard()->setText(ToQString(text));
+}
+
+form::TTimerId TQtWindow::StartTimer(int milliseconds) {
+  const std::uint32_t id = ++nextTimer_;
+  auto* timer = new QTimer(this);
+  timer->setSingleShot(true);
+  connect(timer, &QTimer::timeout, this, [this, id, timer] {
+    timers_.erase(id);
+    timer->deleteLater();
+    form_->TimerFired(form::TTimerId{id});
+  });
+  timers_[id] = timer;
+  timer->start(milliseconds);
+  return form::TTimerId{id};
+}
+
+void TQtWindow::SetScreenCursor(form::TScreenCursor cursor) {
+  if (cursor == cursor_) return;
+  cursor_ = cursor;
+  if (cursor == form::TScreenCursor::kHourglass) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void TQtWindow::ProcessPendingEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+std::optional<std::u16string> TQtWindow::ChooseDirectory(std::u16string_view prompt,
+                                                         std::u16string_view start) {
+  const QString from = ToQString(start);
+  const QString chosen = QFileDialog::getExistingDirectory(
+      this, ToQString(prompt), QDir(from).exists() ? from : QString(),
+      QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+  if (chosen.isEmpty()) return std::nullopt;
+  return ToU16(QDir::toNativeSeparators(chosen));
+}
+
+void TQtWindow::ShowInformation(std::u16string_view title, std::u16string_view text) {
+  QMessageBox::information(this, ToQString(title), ToQString(text));
+}
+
+void TQtWindow::ShowError(std::u16string_view title, std::u16string_view message) {
+  QMessageBox::critical(this, ToQString(title), ToQString(message));
+}
+
+// ---- Events
+// ---------------------------------------------------------------------------------------
+
+void TQtWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  form_->Shown();
+}
+
+void TQtWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  form_->Resized({width(), height()});
+}
+
+void TQtWindow::closeEvent(QCloseEvent* event) {
+  if (form_->CloseRequested()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+bool TQtWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Key preview: the form sees every key meant for the window or a control in it first.
+  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+  auto* widget = static_cast<QWidget*>(watched);
+  if (widget != this && !isAncestorOf(widget)) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  return form_->KeyPreview(KeyOf(*key), ShiftOf(key->modifiers()));
+}
+
+}  // namespace app

@@ -1,0 +1,701 @@
+#include "form/Unit1.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <new>
+
+#include "core/keyword_match.h"
+#include "core/log_record.h"
+#include "core/status_texts.h"
+#include "form/checklist_look.h"
+#include "platform/os_error.h"
+#include "platform/unicode.h"
+
+namespace form {
+
+namespace {
+
+using enum TControl;
+
+constexpr int kLeftPanelWidth = 280;
+constexpr int kCopyNoticeMs = 500;
+constexpr int kRenderYieldRows = 100;
+
+// The seventeen controls the busy state disables, in the order it disables them.
+constexpr TControl kBusyControls[] = {
+    btnSelectPath,       btnLoadSearch,      btnRefreshDates, btnSelectAll, btnDeselectAll,
+    btnSelectAllActions, btnClearAllActions, btnHelp,         edtPath,      cboColumn1,
+    cboColumn2,          edtKeyword1,        edtKeyword2,     chkExact1,    chkExact2,
+    lstDateFolders,      lstActions,
+};
+
+constexpr std::u16string_view kHelpText =
+    u"Korlo引擎日志分析工具 1.0\r\n"
+    u"----------------------\r\n"
+    u"快捷键：\r\n"
+    u"  Ctrl+F: 聚焦搜索框\r\n"
+    u"  Ctrl+L: 加载数据\r\n"
+    u"  Ctrl+C: 复制单元格\r\n"
+    u"----------------------\r\n"
+    u"作者：Korlo日志分析工具开发组\r\n"
+    u"联系：请通过项目的问题反馈渠道";
+
+bool TakesFocus(const TControlSpec& spec) {
+  return spec.tabOrder >= 0 && spec.kind != TControlKind::kPanel &&
+         spec.kind != TControlKind::kProgressBar;
+}
+
+// The order Tab follows: the window's children by their tab order, each container's children
+// in place of the container, by theirs.
+std::vector<TControl> TabOrder() {
+  std::vector<const TControlSpec*> top;
+  for (const TControlSpec& spec : LayoutTable()) {
+    if (!spec.HasParent() && spec.tabOrder >= 0) top.push_back(&spec);
+  }
+  const auto byTab = [](const TControlSpec* a, const TControlSpec* b) {
+    return a->tabOrder < b->tabOrder;
+  };
+  std::stable_sort(top.begin(), top.end(), byTab);
+  std::vector<TControl> order;
+  for (const TControlSpec* container : top) {
+    if (container->kind != TControlKind::kPanel) {
+      if (TakesFocus(*container)) order.push_back(container->id);
+      continue;
+    }
+    std::vector<const TControlSpec*> children;
+    for (const TControlSpec& spec : LayoutTable()) {
+      if (spec.HasParent() && spec.Parent() == container->id && TakesFocus(spec)) {
+        children.push_back(&spec);
+      }
+    }
+    std::stable_sort(children.begin(), children.end(), byTab);
+    for (const TControlSpec* child : children)
+      order.push_back(child->id);
+  }
+  return order;
+}
+
+TControl KeywordBox(core::TCondition condition) {
+  return condition == core::TCondition::kFirst ? edtKeyword1 : edtKeyword2;
+}
+
+TControl ColumnBox(core::TCondition condition) {
+  return condition == core::TCondition::kFirst ? cboColumn1 : cboColumn2;
+}
+
+TControl ExactBox(core::TCondition condition) {
+  return condition == core::TCondition::kFirst ? chkExact1 : chkExact2;
+}
+
+}  // namespace
+
+TForm1::TForm1(IToolkit& toolkit, const platform::IFileSystem& fileSystem,
+               platform::CodePage ansiCodePage)
+    : toolkit_(toolkit), FCore(*this, fileSystem, ansiCodePage), leftWidth_(kLeftPanelWidth) {}
+
+TForm1::~TForm1() = default;
+
+template <class Handler>
+void TForm1::RunCommand(Handler&& handler) {
+  ++commandDepth_;
+  try {
+    std::forward<Handler>(handler)();
+  } catch (const platform::OsError& error) {
+    toolkit_.ShowError(kFormCaption, error.Message());
+  } catch (const std::bad_alloc&) {
+    toolkit_.ShowError(kFormCaption, u"内存不足");
+  } catch (const std::exception& error) {
+    toolkit_.ShowError(kFormCaption, platform::Utf8ToUtf16(error.what()));
+  }
+  if (--commandDepth_ == 0 && closeRequested_) {
+    closeRequested_ = false;
+    toolkit_.CloseWindow();
+  }
+}
+
+// ---- Start-up and layout ------------------------------------------------------------------------
+
+void TForm1::Create() {
+  RunCommand([this] {
+    toolkit_.SetUpWindow(WindowSpec());
+    client_ = WindowSpec().clientSize;
+    CreateComponents();
+    FormCreate();
+    PlaceWindow();
+  });
+}
+
+void TForm1::CreateComponents() {
+  for (const TControlSpec& spec : LayoutTable())
+    toolkit_.CreateControl(spec);
+  toolkit_.SetTabOrder(TabOrder());
+  for (std::size_t panel = 0; panel < StatusPanels().size(); ++panel) {
+    toolkit_.SetPanelText(static_cast<int>(panel), StatusPanels()[panel].text);
+  }
+  toolkit_.SetProgressMax(100);
+  toolkit_.SetProgressPosition(0);
+  toolkit_.SetVisible(ProgressBar1, false);
+  Dock();
+}
+
+void TForm1::PlaceWindow() {
+  // Centred in the work area; a screen smaller than the window gets a window that fits it.
+  const TRect work = toolkit_.WorkArea();
+  const TSize frame = toolkit_.OuterSize({0, 0});
+  TSize outer = toolkit_.OuterSize(client_);
+  if (work.width > 0 && work.height > 0) {
+    outer.width = std::min(outer.width, work.width);
+    outer.height = std::min(outer.height, work.height);
+  }
+  const int left = work.left + std::max(0, (work.width - outer.width) / 2);
+  const int top = work.top + std::max(0, (work.height - outer.height) / 2);
+  toolkit_.SetWindowBounds({left, top, outer.width, outer.height});
+  const TSize client{outer.width - frame.width, outer.height - frame.height};
+  if (client != client_) Resized(client);
+}
+
+void TForm1::Dock() {
+  const TDockedBounds docked = DockChildren(client_, leftWidth_, progressVisible_);
+  toolkit_.SetBounds(Panel2, docked.panel2);
+  toolkit_.SetBounds(pnlLeft, docked.pnlLeft);
+  toolkit_.SetBounds(Splitter1, docked.splitter1);
+  toolkit_.SetBounds(StringGrid1, docked.stringGrid1);
+  toolkit_.SetBounds(StatusBar1, docked.statusBar1);
+  toolkit_.SetBounds(ProgressBar1, docked.progressBar1);
+}
+
+void TForm1::FormCreate() {
+  for (const TControl box : {cboColumn1, cboColumn2}) {
+    toolkit_.ClearItems(box);
+    toolkit_.AddItem(box, core::kAllColumns);
+    for (const core::TSearchableColumn& column : core::SEARCHABLE_COLUMNS) {
+      toolkit_.AddItem(box, column.name);
+    }
+    toolkit_.SetCurrentItem(box, 0);
+  }
+  toolkit_.SetChecked(chkExact1, true);
+  toolkit_.SetChecked(chkExact2, true);
+
+  std::vector<TGridColumn> columns;
+  for (const core::TGridColumn& column : core::GRID_HEADERS) {
+    columns.push_back({column.header, column.width});
+  }
+  toolkit_.SetGridColumns(columns);
+  gridRecords_.clear();
+  toolkit_.SetGridRowCount(1);
+
+  FCore.InitActionList();
+  FCore.InitActionKeywords();
+
+  SetControlText(lblDateFolder, u"日期文件夹:");
+  SetControlText(lblActionFilter, u"动作筛选:");
+
+  State().FSelectedPath = std::u16string(core::kDefaultRoot);
+  SetControlText(edtPath, State().FSelectedPath);  // runs edtPathChange: the box was empty
+
+  FCore.RefreshDateFolders();
+  UpdateLoadButton();
+  SetStatus(u"未加载");
+  UpdateStatusBar();
+  FormResize();
+}
+
+void TForm1::Shown() {
+  RunCommand([this] { PlaceWindow(); });
+}
+
+void TForm1::Resized(TSize client) {
+  RunCommand([&] {
+    if (client == client_) return;
+    client_ = client;
+    leftWidth_ = std::min(leftWidth_, std::max(0, client.width));
+    Dock();
+    FormResize();
+  });
+}
+
+void TForm1::SplitterDragged(int x) {
+  RunCommand([&] {
+    const int width = ClampLeftWidth(x, client_.width);
+    if (width == leftWidth_) return;
+    leftWidth_ = width;
+    Dock();
+  });
+}
+
+void TForm1::FormResize() {
+  const TActionArea area = ActionArea(toolkit_.Bounds(pnlLeft).height);
+  TRect list = toolkit_.Bounds(lstActions);
+  list.height = area.listHeight;
+  toolkit_.SetBounds(lstActions, list);
+  for (const TControl button : {btnSelectAllActions, btnClearAllActions}) {
+    TRect bounds = toolkit_.Bounds(button);
+    bounds.top = area.buttonsTop;
+    toolkit_.SetBounds(button, bounds);
+  }
+  toolkit_.Invalidate(lstActions);
+}
+
+void TForm1::SetControlText(TControl control, std::u16string_view text) {
+  // An edit box notifies every change of its text; setting the text it holds is no change.
+  if (Spec(control).kind == TControlKind::kEdit && toolkit_.Text(control) == text) return;
+  toolkit_.SetText(control, text);
+}
+
+// ---- Events
+// ---------------------------------------------------------------------------------------
+
+bool TForm1::KeyPreview(TKey key, TShift shift) {
+  bool consumed = false;
+  RunCommand([&] { consumed = FormKeyDown(key, shift); });
+  return consumed;
+}
+
+void TForm1::EditChanged(TControl edit) {
+  if (edit == edtPath) RunCommand([this] { edtPathChange(); });
+}
+
+void TForm1::ButtonClicked(TControl button) {
+  RunCommand([&] {
+    switch (button) {
+      case btnSelectPath:
+        return btnSelectPathClick();
+      case btnLoadSearch:
+        return btnLoadSearchClick();
+      case btnHelp:
+        return btnHelpClick();
+      case btnRefreshDates:
+        return btnRefreshDatesClick();
+      case btnSelectAll:
+        return btnSelectAllClick();
+      case btnDeselectAll:
+        return btnDeselectAllClick();
+      case btnSelectAllActions:
+        return btnSelectAllActionsClick();
+      case btnClearAllActions:
+        return btnClearAllActionsClick();
+      default:
+        return;
+    }
+  });
+}
+
+void TForm1::DateListSelectionChanged() {
+  RunCommand([this] { lstDateFoldersClick(); });
+}
+
+void TForm1::ActionListMouseDown(TMouseButton button, TShift shift, TPoint point) {
+  RunCommand([&] { lstActionsMouseDown(button, shift, point); });
+}
+
+bool TForm1::ActionListKeyDown(TKey key, TShift shift) {
+  bool consumed = false;
+  RunCommand([&] { consumed = lstActionsKeyDown(key, shift); });
+  return consumed;
+}
+
+void TForm1::DrawActionItem(IPainter& painter, int index, TRect item, bool selected) {
+  RunCommand([&] {
+    const std::vector<bool>& checked = State().FActionChecked;
+    const bool isChecked = index >= 0 && static_cast<std::size_t>(index) < checked.size() &&
+                           checked[static_cast<std::size_t>(index)];
+    TActionCheckList::Paint(painter, index, item, selected, isChecked,
+                            toolkit_.ItemText(lstActions, index));
+  });
+}
+
+void TForm1::GridSelectCell(TGridCell cell) {
+  RunCommand([&] { StringGrid1SelectCell(cell); });
+}
+
+void TForm1::GridMouseDown(TMouseButton button, TShift shift, TGridCell cell) {
+  RunCommand([&] { StringGrid1MouseDown(button, shift, cell); });
+}
+
+bool TForm1::GridKeyDown(TKey key, TShift shift) {
+  bool consumed = false;
+  RunCommand([&] { consumed = StringGrid1KeyDown(key, shift); });
+  return consumed;
+}
+
+void TForm1::TimerFired(TTimerId timer) {
+  const auto pending = std::find(copyTimers_.begin(), copyTimers_.end(), timer);
+  if (pending == copyTimers_.end()) return;
+  copyTimers_.erase(pending);
+  RunCommand([&] { CopyTimerTick(timer); });
+}
+
+bool TForm1::CloseRequested() {
+  if (commandDepth_ == 0) return true;
+  closeRequested_ = true;
+  return false;
+}
+
+// ---- Grid cells
+// -----------------------------------------------------------------------------------
+
+std::u16string TForm1::GridCellText(int column, int row) const {
+  if (column < 0 || column >= static_cast<int>(core::kGridColumnCount) || row < 0) return {};
+  const core::TGridColumn& grid = core::GRID_HEADERS[static_cast<std::size_t>(column)];
+  if (row == 0) return std::u16string(grid.header);
+  const auto record = static_cast<std::size_t>(row - 1);
+  if (record >= gridRecords_.size()) return {};
+  if (!grid.field) return core::DecimalText(row);
+  return std::u16string(gridRecords_[record].Field(*grid.field));
+}
+
+int TForm1::GridDataRowCount() const {
+  return std::max(1, static_cast<int>(std::min<std::size_t>(gridRecords_.size(), INT32_MAX)));
+}
+
+// ---- Window services
+// ------------------------------------------------------------------------------
+
+void TForm1::SetStatus(std::u16string_view message) {
+  std::u16string text = u"状态：";
+  text += message;
+  toolkit_.SetText(lblStatus, text);
+}
+
+void TForm1::UpdateStatusBar() {
+  if (toolkit_.PanelCount() < 2) return;
+  const auto count = [](const core::TLogList& list) {
+    return core::DecimalText(static_cast<long long>(list.size()));
+  };
+  toolkit_.SetPanelText(0, u"总记录数: " + count(State().FAllLogs));
+  toolkit_.SetPanelText(1, u"筛选后: " + count(State().FFilteredLogs));
+}
+
+void TForm1::UpdateLoadButton() {
+  toolkit_.SetText(btnLoadSearch, State().FIsDataLoaded ? u"查询/刷新" : u"加载");
+}
+
+void TForm1::SetControlsEnabled(bool enabled) {
+  for (const TControl control : kBusyControls)
+    toolkit_.SetEnabled(control, enabled);
+  if (!enabled) {
+    SetStatus(u"正在加载数据，请稍候...");
+    toolkit_.SetScreenCursor(TScreenCursor::kHourglass);
+  } else {
+    toolkit_.SetScreenCursor(TScreenCursor::kDefault);
+  }
+  Yield();
+}
+
+void TForm1::SetProgressVisible(bool visible) {
+  toolkit_.SetVisible(ProgressBar1, visible);
+  if (visible == progressVisible_) return;
+  // The bar takes its height from the left panel and the grid; the window's size is unchanged,
+  // so FormResize does not run.
+  progressVisible_ = visible;
+  Dock();
+}
+
+void TForm1::SetProgressMax(int maximum) {
+  toolkit_.SetProgressMax(maximum);
+}
+
+void TForm1::SetProgressPosition(int position) {
+  toolkit_.SetProgressPosition(position);
+}
+
+void TForm1::Yield() {
+  toolkit_.ProcessPendingEvents();
+}
+
+void TForm1::RenderGrid() {
+  gridRecords_ = State().FFilteredLogs;
+  const std::size_t n = gridRecords_.size();
+  const int currentRow = toolkit_.GridCurrentRow();
+  toolkit_.SetGridRowCount(GridDataRowCount());
+  // A current row that the new row count cuts off moves to the new last row, as a selection.
+  const int lastRow = GridDataRowCount();
+  if (currentRow > lastRow) {
+    toolkit_.SetGridCurrentRow(lastRow);
+    StringGrid1SelectCell({0, lastRow});
+  }
+  if (n == 0) return;
+  SetStatus(u"正在渲染 " + core::DecimalText(static_cast<long long>(n)) + u" 条数据...");
+  const int maximum = static_cast<int>(std::min<std::size_t>(n, INT32_MAX));
+  SetProgressVisible(true);
+  SetProgressMax(maximum);
+  SetProgressPosition(0);
+  // The grid reads its cells on demand; the pass keeps the progress and the yields of writing
+  // the rows one by one, and stops early when a query run during a yield shrinks the result.
+  for (std::size_t i = 0; i < n && i < State().FFilteredLogs.size(); ++i) {
+    if (i > 0 && i % kRenderYieldRows == 0) {
+      SetProgressPosition(static_cast<int>(i));
+      Yield();
+    }
+  }
+  SetProgressPosition(maximum);
+}
+
+void TForm1::RepaintActionList() {
+  toolkit_.Invalidate(lstActions);
+}
+
+int TForm1::DateFolderCount() const {
+  return toolkit_.ItemCount(lstDateFolders);
+}
+
+std::u16string TForm1::DateFolderText(int index) const {
+  return toolkit_.ItemText(lstDateFolders, index);
+}
+
+bool TForm1::IsDateFolderSelected(int index) const {
+  return toolkit_.IsItemSelected(lstDateFolders, index);
+}
+
+void TForm1::SetDateFolderSelected(int index, bool selected) {
+  toolkit_.SetItemSelected(lstDateFolders, index, selected);
+}
+
+void TForm1::ClearDateFolders() {
+  toolkit_.ClearItems(lstDateFolders);
+}
+
+void TForm1::AddDateFolder(std::u16string_view name) {
+  toolkit_.AddItem(lstDateFolders, name);
+}
+
+void TForm1::SetDateFoldersSorted() {
+  toolkit_.SetSorted(lstDateFolders);
+}
+
+std::u16string TForm1::KeywordText(core::TCondition condition) const {
+  return toolkit_.Text(KeywordBox(condition));
+}
+
+std::u16string TForm1::ColumnText(core::TCondition condition) const {
+  const TControl box = ColumnBox(condition);
+  return toolkit_.ItemText(box, toolkit_.CurrentItem(box));
+}
+
+bool TForm1::IsExactChecked(core::TCondition condition) const {
+  return toolkit_.IsChecked(ExactBox(condition));
+}
+
+void TForm1::FillActionList(std::span<const std::u16string_view> texts) {
+  toolkit_.ClearItems(lstActions);
+  for (std::u16string_view text : texts)
+    toolkit_.AddItem(lstActions, text);
+}
+
+int TForm1::ActionListCount() const {
+  return toolkit_.ItemCount(lstActions);
+}
+
+std::u16string TForm1::ActionListText(int index) const {
+  return toolkit_.ItemText(lstActions, index);
+}
+
+// ---- Commands
+// -------------------------------------------------------------------------------------
+
+void TForm1::edtPathChange() {
+  if (State().FIsLoading) {
+    SetStatus(core::status::kBusy);
+    return;
+  }
+  const std::u16string typed = toolkit_.Text(edtPath);
+  const std::u16string_view root = core::TrimText(typed);
+  if (root.empty()) {
+    ClearDateFolders();
+    SetStatus(u"请输入路径");
+    return;
+  }
+  if (!FCore.IsValidRoot(root)) {
+    ClearDateFolders();
+    SetStatus(u"路径无效");
+    return;
+  }
+  State().FSelectedPath = root;
+  FCore.RefreshDateFolders();
+  DropLoadedRecords();
+  SetStatus(u"路径已更改，请选择日期文件夹并点击加载");
+}
+
+void TForm1::DropLoadedRecords() {
+  State().FIsDataLoaded = false;
+  State().FCurrentSelectedDate.clear();
+  FCore.ClearRecords();
+  RenderGrid();
+  UpdateLoadButton();
+  UpdateStatusBar();
+}
+
+void TForm1::btnRefreshDatesClick() {
+  edtPathChange();
+}
+
+void TForm1::btnSelectPathClick() {
+  if (State().FIsLoading) {
+    SetStatus(core::status::kBusy);
+    return;
+  }
+  const std::u16string typed(core::TrimText(toolkit_.Text(edtPath)));
+  const std::u16string start = typed.empty() ? State().FSelectedPath : typed;
+  const std::optional<std::u16string> chosen =
+      toolkit_.ChooseDirectory(u"选择LogServer上一层目录", start);
+  if (!chosen) return;
+  State().FSelectedPath = *chosen;
+  SetControlText(edtPath, *chosen);
+  DropLoadedRecords();
+  FCore.RefreshDateFolders();
+}
+
+void TForm1::btnSelectAllClick() {
+  if (State().FIsLoading) {
+    SetStatus(core::status::kBusy);
+    return;
+  }
+  const int count = DateFolderCount();
+  for (int i = 0; i < count; ++i)
+    SetDateFolderSelected(i, true);
+  int selected = 0;
+  for (int i = 0; i < count; ++i) {
+    if (IsDateFolderSelected(i)) ++selected;
+  }
+  SetStatus(u"已选择 " + core::DecimalText(selected) + u" 个文件夹");
+}
+
+void TForm1::btnDeselectAllClick() {
+  if (State().FIsLoading) {
+    SetStatus(core::status::kBusy);
+    return;
+  }
+  for (int i = 0; i < DateFolderCount(); ++i)
+    SetDateFolderSelected(i, false);
+  SetStatus(u"已取消所有选择");
+}
+
+void TForm1::lstDateFoldersClick() {
+  if (!State().FIsDataLoaded) return;
+  State().FIsDataLoaded = false;
+  UpdateLoadButton();
+  SetStatus(u"已选择新的日期文件夹，请点击加载按钮");
+}
+
+void TForm1::btnLoadSearchClick() {
+  if (State().FIsLoading) {
+    SetStatus(core::status::kBusy);
+    return;
+  }
+  if (State().FSelectedPath.empty()) {
+    SetStatus(u"请先选择或输入LogServer上一层目录");
+    return;
+  }
+  std::vector<std::u16string> selected;
+  for (int i = 0; i < DateFolderCount(); ++i) {
+    if (IsDateFolderSelected(i)) selected.push_back(DateFolderText(i));
+  }
+  if (selected.empty()) {
+    SetStatus(u"请先选择至少一个日期文件夹");
+    return;
+  }
+  if (!State().FIsDataLoaded || selected.front() != State().FCurrentSelectedDate) {
+    FCore.LoadLogData();
+    return;
+  }
+  if (queryRunning_) {
+    // A query is yielding with its result half built: run this request once it is done, with
+    // the inputs as they stand then.
+    queryRequested_ = true;
+    return;
+  }
+  queryRunning_ = true;
+  try {
+    FCore.ApplyFilter();
+    UpdateLoadButton();
+  } catch (...) {
+    queryRunning_ = false;
+    queryRequested_ = false;
+    throw;
+  }
+  queryRunning_ = false;
+  if (queryRequested_) {
+    queryRequested_ = false;
+    btnLoadSearchClick();
+  }
+}
+
+bool TForm1::FormKeyDown(TKey key, TShift shift) {
+  if (!Holds(shift, TShift::kCtrl)) return false;
+  if (key == TKey::kF) {
+    // Focusing a disabled box (during a load) does nothing.
+    if (toolkit_.IsEnabled(edtKeyword1)) toolkit_.FocusAndSelectAll(edtKeyword1);
+    return true;
+  }
+  if (key == TKey::kL) {
+    btnLoadSearchClick();  // a click by the program runs whatever the button's state
+    return true;
+  }
+  return false;
+}
+
+void TForm1::btnHelpClick() {
+  toolkit_.ShowInformation(u"帮助", kHelpText);
+}
+
+// ---- Action checklist
+// -----------------------------------------------------------------------------
+
+void TForm1::lstActionsMouseDown(TMouseButton, TShift, TPoint point) {
+  const int entry = toolkit_.ItemAt(lstActions, point);
+  if (entry < 0) return;
+  if (TActionCheckList::HitsCheckBox(entry, point.x)) {
+    FCore.ToggleAction(entry);
+  } else {
+    toolkit_.SetCurrentItem(lstActions, entry);
+  }
+}
+
+bool TForm1::lstActionsKeyDown(TKey key, TShift) {
+  if (key != TKey::kSpace) return false;
+  const int current = toolkit_.CurrentItem(lstActions);
+  if (current >= 0) FCore.ToggleAction(current);
+  return true;
+}
+
+void TForm1::btnSelectAllActionsClick() {
+  FCore.btnSelectAllActionsClick();
+}
+
+void TForm1::btnClearAllActionsClick() {
+  FCore.btnClearAllActionsClick();
+}
+
+// ---- Grid
+// -----------------------------------------------------------------------------------------
+
+void TForm1::StringGrid1MouseDown(TMouseButton, TShift, TGridCell cell) {
+  if (cell.column < 0 || cell.row < 0) return;
+  State().FLastClickedCol = cell.column;
+  State().FLastClickedRow = cell.row;
+}
+
+void TForm1::StringGrid1SelectCell(TGridCell cell) {
+  State().FLastClickedCol = cell.column;
+  State().FLastClickedRow = cell.row;
+}
+
+bool TForm1::StringGrid1KeyDown(TKey key, TShift shift) {
+  if (!Holds(shift, TShift::kCtrl) || key != TKey::kC) return false;
+  if (State().FLastClickedRow >= 0 && State().FLastClickedCol >= 0) {
+    const std::u16string text = GridCellText(State().FLastClickedCol, State().FLastClickedRow);
+    if (!text.empty()) {
+      toolkit_.SetClipboardText(text);
+      toolkit_.SetCaption(u"已复制: " + text);
+      copyTimers_.push_back(toolkit_.StartTimer(kCopyNoticeMs));
+    }
+  }
+  return true;
+}
+
+void TForm1::CopyTimerTick(TTimerId) {
+  toolkit_.SetCaption(kRestoredCaption);
+}
+
+}  // namespace form

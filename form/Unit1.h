@@ -1,0 +1,172 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/log_analyzer.h"
+#include "core/window_services.h"
+#include "form/geometry.h"
+#include "form/input.h"
+#include "form/layout.h"
+#include "form/painter.h"
+#include "form/toolkit.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
+namespace form {
+
+// The window's captions: the one shown at start, and the one a copy notice ends with.
+inline constexpr std::u16string_view kFormCaption = u"KorloPC引擎日志分析工具";
+inline constexpr std::u16string_view kRestoredCaption = u"Korlo引擎日志分析工具";
+
+// The program's one window, toolkit-neutral: it owns the form state and the engine working on it
+// (core::TLogAnalyzer), gives the engine its window services, and holds every behaviour of the
+// window: the layout and its resize arithmetic, start-up, the commands, the busy state, the
+// action checklist's look and hit zones, the grid's stored cell and copy, and closing while a
+// command runs. It reaches the screen only through an IToolkit; a front-end creates the toolkit,
+// the form, calls Create, and then turns the toolkit's events into the public calls below.
+//
+// Every event call runs as an event handler: an exception that escapes it is shown in the error
+// box (titled with the program's caption) and the window goes on. Events may arrive inside a
+// yield of a running command; a close requested then waits until the outermost command returns.
+class TForm1 : public core::IWindowServices {
+ public:
+  // `fileSystem` and `ansiCodePage` are what the engine reads and decodes logs with.
+  TForm1(IToolkit& toolkit, const platform::IFileSystem& fileSystem,
+         platform::CodePage ansiCodePage);
+  ~TForm1() override;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Builds the window from the layout table, runs FormCreate and places the window centred in
+  // the screen's work area. The window is not shown yet.
+  void Create();
+
+  core::TFormState& State() noexcept { return FCore.State(); }
+  const core::TFormState& State() const noexcept { return FCore.State(); }
+  core::TLogAnalyzer& Core() noexcept { return FCore; }
+
+  // ---- Events from the toolkit ------------------------------------------------------------------
+
+  // The window has been shown for the first time. Its frame is known now (some toolkits learn it
+  // only from the window manager), so the window is placed again within the work area.
+  void Shown();
+  // The window's client area has a new size (also the first time it gets one).
+  void Resized(TSize client);
+  // The splitter was dragged so that the left panel's right edge would be at `x`.
+  void SplitterDragged(int x);
+  // Every key pressed in the window, before the focused control sees it; true consumes it.
+  bool KeyPreview(TKey key, TShift shift);
+  // An edit box's text changed, by the operator or the program.
+  void EditChanged(TControl edit);
+  // A button was clicked by the operator.
+  void ButtonClicked(TControl button);
+  // The operator changed the date list's selection.
+  void DateListSelectionChanged();
+  // A press of any mouse button on the action list, at a point of its client area, after the
+  // list's own handling (a left press has made the entry under it current). The second press of
+  // a double click arrives as a press too.
+  void ActionListMouseDown(TMouseButton button, TShift shift, TPoint point);
+  // A key pressed in the action list, before the list handles it; true consumes it.
+  bool ActionListKeyDown(TKey key, TShift shift);
+  // Paints one entry of the action list; the list draws the focus frame afterwards.
+  void DrawActionItem(IPainter& painter, int index, TRect item, bool selected);
+  // The grid's current cell is about to move to `cell`: on a left press without Shift on a data
+  // cell (the pressed column), or on keyboard navigation that changes the row (column 0).
+  void GridSelectCell(TGridCell cell);
+  // A press of any mouse button on the grid, the header row included, after the selection
+  // handling; `cell` is {-1, -1} outside the cells.
+  void GridMouseDown(TMouseButton button, TShift shift, TGridCell cell);
+  // A key pressed in the grid, before the grid handles it; true consumes it.
+  bool GridKeyDown(TKey key, TShift shift);
+  // A timer started through the toolkit has ticked (once).
+  void TimerFired(TTimerId timer);
+  // The operator asks to close the window: true when it may close now. While a command runs
+  // (it may be yielding) the answer is false, and the form closes the window through the
+  // toolkit once the outermost command has returned.
+  bool CloseRequested();
+
+  // ---- What the toolkit reads ---------------------------------------------------------------
+
+  // The text of a grid cell in grid coordinates: row 0 holds the headers, data row r the record
+  // at r - 1 of the last rendered result, column 0 its row number. Empty outside the rows shown.
+  std::u16string GridCellText(int column, int row) const;
+  // The data rows shown: the rendered records, or 1 (a blank row) for an empty result.
+  int GridDataRowCount() const;
+
+  // ---- IWindowServices ----------------------------------------------------------------------
+  void SetStatus(std::u16string_view message) override;
+  void UpdateStatusBar() override;
+  void UpdateLoadButton() override;
+  void SetControlsEnabled(bool enabled) override;
+  void SetProgressVisible(bool visible) override;
+  void SetProgressMax(int maximum) override;
+  void SetProgressPosition(int position) override;
+  void Yield() override;
+  void RenderGrid() override;
+  void RepaintActionList() override;
+  int DateFolderCount() const override;
+  std::u16string DateFolderText(int index) const override;
+  bool IsDateFolderSelected(int index) const override;
+  void SetDateFolderSelected(int index, bool selected) override;
+  void ClearDateFolders() override;
+  void AddDateFolder(std::u16string_view name) override;
+  void SetDateFoldersSorted() override;
+  std::u16string KeywordText(core::TCondition condition) const override;
+  std::u16string ColumnText(core::TCondition condition) const override;
+  bool IsExactChecked(core::TCondition condition) const override;
+  void FillActionList(std::span<const std::u16string_view> texts) override;
+  int ActionListCount() const override;
+  std::u16string ActionListText(int index) const override;
+
+  // ---- Event handlers, by their component names -------------------------------------------
+  void FormCreate();
+  void FormResize();
+  bool FormKeyDown(TKey key, TShift shift);
+  void edtPathChange();
+  void btnSelectPathClick();
+  void btnRefreshDatesClick();
+  void btnSelectAllClick();
+  void btnDeselectAllClick();
+  void lstDateFoldersClick();
+  void btnLoadSearchClick();
+  void btnHelpClick();
+  void lstActionsMouseDown(TMouseButton button, TShift shift, TPoint point);
+  bool lstActionsKeyDown(TKey key, TShift shift);
+  void btnSelectAllActionsClick();
+  void btnClearAllActionsClick();
+  void StringGrid1MouseDown(TMouseButton button, TShift shift, TGridCell cell);
+  void StringGrid1SelectCell(TGridCell cell);
+  bool StringGrid1KeyDown(TKey key, TShift shift);
+  void CopyTimerTick(TTimerId sender);
+
+ private:
+  // Runs an event handler: counts it as a running command, shows an escaping exception in the
+  // error box, and closes the window afterwards when a close was requested meanwhile.
+  template <class Handler>
+  void RunCommand(Handler&& handler);
+  void CreateComponents();
+  void PlaceWindow();
+  void Dock();
+  // After a new root: nothing is loaded any more, and the grid and counts show it.
+  void DropLoadedRecords();
+  // Writes a label's or control's text (through the toolkit), keeping edits silent when the
+  // text is the same.
+  void SetControlText(TControl control, std::u16string_view text);
+
+  IToolkit& toolkit_;
+  core::TLogAnalyzer FCore;
+  core::TLogList gridRecords_;  // the result the grid shows, as last rendered
+  TSize client_{};
+  int leftWidth_;
+  bool progressVisible_ = false;
+  std::vector<TTimerId> copyTimers_;  // copy notices that have not ticked yet
+  int commandDepth_ = 0;
+  bool queryRunning_ = false;    // a query-only pass is in progress (it may be yielding)
+  bool queryRequested_ = false;  // the load button was pressed again meanwhile
+  bool closeRequested_ = false;
+};
+
+}  // namespace form
