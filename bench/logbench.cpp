@@ -2,7 +2,7 @@
 //
 //   logbench --root ROOT --dates D1[,D2...] [--codepage NAME]
 //            [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1] [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]
-//            [--toggle I[,J...]] [--queries N] [--dump FILE]
+//            [--toggle I[,J...]] [--queries N] [--dump FILE] [--export FILE]
 //
 // The root goes through the root test and the day-folder scan, the named folders are selected,
 // the actions toggled in order from the start state, the query inputs set (defaults as the
@@ -15,6 +15,7 @@
 //   (median of the extra queries), max_yield_gap_ms, peak_rss_mib.
 // --dump FILE writes the result list as UTF-8, one record a line (LF), the fifteen grid
 // columns in grid order (row number first) joined by TAB.
+// --export FILE writes the result list exactly as the window's CSV export does.
 // Exit status: 0 after a successful load, 1 when the load failed (the error, naming the file,
 // on stderr), 2 on a usage error.
 
@@ -34,6 +35,7 @@
 #include "core/headless_window.h"
 #include "core/keyword_match.h"
 #include "core/log_analyzer.h"
+#include "core/result_export.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/os_error.h"
@@ -97,6 +99,7 @@ struct Options {
   std::vector<int> toggles;
   int queries = 3;
   std::string dumpFile;
+  std::string exportFile;
 };
 
 std::vector<std::string> SplitCommas(std::string_view text) {
@@ -163,6 +166,8 @@ Options ParseOptions(int argc, char** argv) {
       if (options.queries < 0) throw UsageError("--queries cannot be negative");
     } else if (option == "--dump") {
       options.dumpFile = value;
+    } else if (option == "--export") {
+      options.exportFile = value;
     } else {
       throw UsageError("unknown option " + std::string(option));
     }
@@ -244,6 +249,11 @@ int Run(const Options& options) {
   const double medianQueryMs = queryMs.empty() ? 0.0 : queryMs[queryMs.size() / 2];
 
   if (!options.dumpFile.empty()) WriteDump(options.dumpFile, analyzer.State().FFilteredLogs);
+  if (!options.exportFile.empty()) {
+    core::TResultExport exported(analyzer.State().FFilteredLogs, core::TExportFormat::kCsv,
+                                 platform::Utf8ToUtf16(options.exportFile));
+    exported.Finish();
+  }
 
   std::printf("files=%lld\n", static_cast<long long>(analyzer.LastLoadCounts().files));
   std::printf("records=%zu\n", analyzer.State().FAllLogs.size());
@@ -267,11 +277,12 @@ int main(int argc, char** argv) {
   try {
     options = ParseOptions(argc, argv);
   } catch (const UsageError& error) {
-    std::cerr << "logbench: " << error.what() << "\n"
-              << "usage: logbench --root ROOT --dates D1[,D2...] [--codepage NAME]\n"
-                 "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
-                 "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
-                 "                [--toggle I[,J...]] [--queries N] [--dump FILE]\n";
+    std::cerr
+        << "logbench: " << error.what() << "\n"
+        << "usage: logbench --root ROOT --dates D1[,D2...] [--codepage NAME]\n"
+           "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
+           "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
+           "                [--toggle I[,J...]] [--queries N] [--dump FILE] [--export FILE]\n";
     return kExitUsage;
   }
   try {

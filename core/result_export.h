@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/form_state.h"
+#include "platform/replacing_file.h"
+
+namespace core {
+
+enum class TExportFormat : std::uint8_t { kCsv, kTsv };
+
+// The text of an exported result, in UTF-8 as spreadsheet programs (Excel, WPS) open it: a
+// byte-order mark, a line of the fifteen grid headers, then one line per record as the grid
+// shows it, its row number first. Fields are separated by a comma (CSV) or a TAB (TSV); every
+// line ends with CR LF. A field holding the separator, a quote, a CR or a LF is put in quotes
+// with each of its quotes doubled; other fields are written as they are.
+void AppendExportHeader(TExportFormat format, std::string& out);
+void AppendExportRow(TExportFormat format, std::int64_t rowNumber, const TLogRecord& record,
+                     std::string& out);
+
+// One field as the export writes it (quoted when needed), appended to `out`.
+void AppendExportField(TExportFormat format, std::u16string_view field, std::string& out);
+
+// Writes a result list to a file a few rows at a time, so that the caller can report progress
+// and yield between the steps. The file appears under its name only when Finish succeeds; a
+// failure (OsError, naming the path) or dropping the export before Finish leaves no file there.
+class TResultExport {
+ public:
+  // Opens the file; the records are the export's own copy, unaffected by later queries.
+  TResultExport(TLogList records, TExportFormat format, std::u16string_view path);
+
+  std::size_t RowCount() const noexcept { return records_.size(); }
+  std::size_t RowsWritten() const noexcept { return written_; }
+  // Writes up to `count` more rows.
+  void WriteRows(std::size_t count);
+  // Writes what is left and puts the file in place.
+  void Finish();
+
+ private:
+  void Flush();
+
+  TLogList records_;
+  TExportFormat format_;
+  platform::TReplacingFile file_;
+  std::string buffer_;
+  std::size_t written_ = 0;
+};
+
+}  // namespace core
