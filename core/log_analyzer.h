@@ -12,6 +12,7 @@
 #include "core/window_services.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "platform/text_decoder.h"
 
 namespace core {
 
@@ -19,6 +20,10 @@ namespace core {
 // The window owns one; every operation reads its inputs from the window's controls through
 // `IWindowServices` when it runs and reports through the same interface. Single-threaded: the
 // window re-enters it only through IWindowServices::Yield.
+// The code page log files are read in: the system's ANSI code page, one named, or per file UTF-8
+// when the file's bytes are well-formed UTF-8 and the ANSI code page otherwise.
+enum class TCodePageChoice : std::uint8_t { kSystem, kGbk, kGb18030, kUtf8, kAuto };
+
 class TLogAnalyzer {
  public:
   // `ansiCodePage` is the code page log files are decoded in (the system's ANSI code page in
@@ -52,6 +57,10 @@ class TLogAnalyzer {
   // A file that cannot be read ends the load by an OsError; the previous records, result,
   // FIsDataLoaded and FCurrentSelectedDate are then kept, and the busy state is left.
   void LoadLogData();
+
+  // The code page the next loads read files in; kSystem (the ANSI code page) at start.
+  void SetCodePageChoice(TCodePageChoice choice) noexcept { codePageChoice_ = choice; }
+  TCodePageChoice CodePageChoice() const noexcept { return codePageChoice_; }
 
   // The counts of the last successful load, as its report "已加载 N 个文件，共 M 条记录" gave
   // them: every file read (those without records too) and every record.
@@ -113,6 +122,8 @@ class TLogAnalyzer {
   };
 
   void LoadSelectedFolders();
+  // The decoder for a file of `fileBytes` under the current code page choice.
+  const platform::TextDecoder& DecoderFor(std::string_view fileBytes) const;
   void LeaveLoad();
   void ReadFolderFiles(std::u16string_view folderPath, std::u16string_view pattern,
                        TLoadProgress& load);
@@ -128,6 +139,7 @@ class TLogAnalyzer {
   IWindowServices& window_;
   const platform::IFileSystem& fileSystem_;
   platform::CodePage ansiCodePage_;
+  TCodePageChoice codePageChoice_ = TCodePageChoice::kSystem;
   TFormState state_;
   std::uint64_t actionGeneration_ = 0;
   TActionFilterCache actionFilter_;

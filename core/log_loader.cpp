@@ -8,6 +8,7 @@
 #include "core/status_texts.h"
 #include "core/write_ahead.h"
 #include "platform/text_decoder.h"
+#include "platform/unicode.h"
 #include "platform/vector_ops.h"
 
 namespace core {
@@ -23,15 +24,34 @@ constexpr int kFilterProgress = 70;
 
 }  // namespace
 
+const platform::TextDecoder& TLogAnalyzer::DecoderFor(std::string_view fileBytes) const {
+  switch (codePageChoice_) {
+    case TCodePageChoice::kSystem:
+      break;
+    case TCodePageChoice::kGbk:
+      return platform::TextDecoder::For(platform::kCodePageGbk);
+    case TCodePageChoice::kGb18030:
+      return platform::TextDecoder::For(platform::kCodePageGb18030);
+    case TCodePageChoice::kUtf8:
+      return platform::TextDecoder::For(platform::kCodePageUtf8);
+    case TCodePageChoice::kAuto:
+      if (platform::IsValidUtf8(fileBytes)) {
+        return platform::TextDecoder::For(platform::kCodePageUtf8);
+      }
+      break;
+  }
+  return platform::TextDecoder::For(ansiCodePage_);
+}
+
 void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16string_view pattern,
                                    TLoadProgress& load) {
-  const platform::TextDecoder& decoder = platform::TextDecoder::For(ansiCodePage_);
   const std::vector<std::u16string> names =
       fileSystem_.EnumerateEntries(folderPath, pattern, platform::HiddenEntries::kInclude);
   for (const std::u16string& name : names) {
     const std::u16string path = std::u16string(folderPath) + name;
     ++load.fileCount;
     fileSystem_.ReadWholeFile(path, load.fileBytes);
+    const platform::TextDecoder& decoder = DecoderFor(load.fileBytes);
     const std::string_view text = decoder.StripByteOrderMark(load.fileBytes);
 
     const char* const textEnd = text.data() + text.size();

@@ -218,6 +218,36 @@ TEST(LoaderUtf8, DecodesUtf8LogsInTheUtf8CodePage) {
   EXPECT_EQ(Accounts(h.State().FAllLogs), "帐号");
 }
 
+TEST(LoaderCodePageChoice, ReadsEachFileInTheChosenCodePage) {
+  // 帐号 in GBK on one day and in UTF-8 on the next; the GBK bytes are not well-formed UTF-8.
+  const std::string gbk = "\xD5\xCA\xBA\xC5";
+  const std::string utf8 = "\xE5\xB8\x90\xE5\x8F\xB7";
+  struct Case {
+    const char* name;
+    core::TCodePageChoice choice;
+    std::string accounts;
+  };
+  const Case cases[] = {
+      {"system (GBK)", core::TCodePageChoice::kSystem, "帐号 甯愬彿"},
+      {"GBK", core::TCodePageChoice::kGbk, "帐号 甯愬彿"},
+      {"UTF-8", core::TCodePageChoice::kUtf8, "\uFFFD\u02BA\uFFFD 帐号"},
+      {"automatic, per file", core::TCodePageChoice::kAuto, "帐号 帐号"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempTree tree;
+    tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", LogLine(gbk) + "\r\n");
+    tree.WriteFile("LogServer/BaseDir/2024-03-02/a.log", LogLine(utf8) + "\r\n");
+    AnalyzerHarness h(platform::NativeFileSystem(), platform::kCodePageGbk);
+    h.analyzer.SetCodePageChoice(c.choice);
+    h.State().FSelectedPath = tree.WindowsStylePath();
+    h.analyzer.RefreshDateFolders();
+    h.window.SelectDates({u"2024-03-01", u"2024-03-02"});
+    h.analyzer.LoadLogData();
+    EXPECT_EQ(Accounts(h.State().FAllLogs), c.accounts);
+  }
+}
+
 // A load that fails on a file keeps everything of the load before it.
 struct FailedLoad : Loader {
   void SetUp() override {

@@ -102,5 +102,36 @@ TEST(UnicodeConversionTest, EveryCodePointRoundTrips) {
   EXPECT_TRUE(Utf8ToUtf16(Utf16ToUtf8(all)) == all);
 }
 
+TEST(IsValidUtf8Test, AcceptsWellFormedTextOnly) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool valid;
+  };
+  const Case cases[] = {
+      {"empty", "", true},
+      {"ASCII longer than a word", "0123456789abcdefghij", true},
+      {"two, three and four bytes", "\xC2\x80\xE5\xB8\x90\xF0\x9F\x98\x80", true},
+      {"highest code point", "\xF4\x8F\xBF\xBF", true},
+      {"after a long ASCII run", "01234567\xE5\xB8\x90", true},
+      {"stray continuation", "ab\x80", false},
+      {"truncated at the end", "abcdefgh\xE5\xB8", false},
+      {"overlong two bytes", "\xC0\xAF", false},
+      {"overlong three bytes", "\xE0\x80\xAF", false},
+      {"surrogate", "\xED\xA0\x80", false},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", false},
+      {"lead F5", "\xF5\x80\x80\x80", false},
+      {"GBK pair", "\xD5\xCA\xBA\xC5", false},
+      {"ASCII inside a sequence",
+       "\xE5"
+       "a\x90",
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(IsValidUtf8(c.bytes), c.valid);
+  }
+}
+
 }  // namespace
 }  // namespace platform
