@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
   app::TApplication application(argc, argv);
   app::TApplication::setApplicationName(QStringLiteral("korlo-log-analyzer"));
+  app::LoadChineseTranslations(application);
   app::TQtWindow window(platform::NativeFileSystem(), platform::SystemAnsiCodePage());
   window.show();
   return app::TApplication::exec();

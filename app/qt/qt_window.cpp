@@ -5,9 +5,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -17,13 +17,16 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QTranslator>
 
 #include <exception>
 
 #include "app/qt/action_list_box.h"
+#include "app/qt/folder_browser.h"
 #include "app/qt/qt_input.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/string_grid.h"
+#include "platform/path_text.h"
 
 namespace app {
 
@@ -64,6 +67,14 @@ class TSplitterBar : public QWidget {
 }  // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+void LoadChineseTranslations(QApplication& application) {
+  auto* translator = new QTranslator(&application);
+  if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(translator);
+  }
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   // The form shows the exceptions of its own handlers; this is the last resort for Qt's.
@@ -118,6 +129,11 @@ void TQtWindow::CreateControl(const form::TControlSpec& spec) {
     case TControlKind::kEdit: {
       auto* edit = new QLineEdit(text, parent);
       edit->setPlaceholderText(ToQString(spec.placeholder));
+      // A disabled box (during a load) would draw its placeholder near-black, like typed text.
+      QPalette palette = edit->palette();
+      palette.setColor(QPalette::Disabled, QPalette::PlaceholderText,
+                       palette.color(QPalette::Active, QPalette::PlaceholderText));
+      edit->setPalette(palette);
       connect(edit, &QLineEdit::textChanged, this, [this, id] { form_->EditChanged(id); });
       widget = edit;
       break;
@@ -490,12 +506,12 @@ void TQtWindow::ProcessPendingEvents() {
 
 std::optional<std::u16string> TQtWindow::ChooseDirectory(std::u16string_view prompt,
                                                          std::u16string_view start) {
-  const QString from = ToQString(start);
-  const QString chosen = QFileDialog::getExistingDirectory(
-      this, ToQString(prompt), QDir(from).exists() ? from : QString(),
-      QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
-  if (chosen.isEmpty()) return std::nullopt;
-  return ToU16(QDir::toNativeSeparators(chosen));
+  // The start is a path of the form's ("D:\\KorloServer"): the file system knows it as the
+  // platform layer maps it.
+  const std::optional<QString> chosen =
+      TFolderBrowser::Choose(this, ToQString(prompt), ToQString(platform::NativePathText(start)));
+  if (!chosen) return std::nullopt;
+  return ToU16(*chosen);
 }
 
 void TQtWindow::ShowInformation(std::u16string_view title, std::u16string_view text) {

@@ -32,6 +32,10 @@ class TApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Qt's own texts (dialog buttons, the standard message boxes) in Chinese, from the translations
+// Qt ships; without them those texts stay English.
+void LoadChineseTranslations(QApplication& application);
+
 // The window in Qt 6 Widgets: the toolkit operations of the form, nothing else. Controls are
 // placed where the form says (no Qt layouts); every notification goes to the form.
 class TQtWindow : public QWidget, public form::IToolkit {

@@ -36,7 +36,9 @@ TStringGrid::TStringGrid(TResultsModel::TCellText cellText, QWidget* parent)
   setTabKeyNavigation(false);
   setShowGrid(true);
   setWordWrap(false);
-  setTextElideMode(Qt::ElideNone);  // cells clip their text, as grid cells do
+  // A value cut by its column's width ends with an ellipsis, so that it never reads as another,
+  // shorter value.
+  setTextElideMode(Qt::ElideRight);
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setMinimumSectionSize(form::kGridRowHeight);

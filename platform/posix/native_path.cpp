@@ -1,4 +1,5 @@
 #include "platform/posix/native_path.h"
+#include "platform/path_text.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -91,3 +92,11 @@ std::u16string NameFromNative(std::string_view name) {
 }
 
 }  // namespace platform::posix
+
+namespace platform {
+
+std::u16string NativePathText(std::u16string_view path) {
+  return posix::NameFromNative(posix::NativePath(path));
+}
+
+}  // namespace platform

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/qt/action_list_box.h"
+#include "app/qt/folder_browser.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/string_grid.h"
@@ -269,6 +270,59 @@ class QtWindowTest : public QObject {
     QCOMPARE(window.Form().State().FAllLogs.size(), std::size_t{3});
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QTRY_VERIFY(!window.isVisible());
+  }
+
+  void theFolderBrowserShowsThePromptAndStartsAtTheRoot() {
+    TempTree tree;
+    WriteDay(tree, "2024-03-01", 1);
+    Window window;
+    window.ShowAndWait();
+    // The root as the form spells it, with '\' separators: found as the file system sees it.
+    const std::u16string root = tree.WindowsStylePath();
+    QString prompt;
+    QString selected;
+    QTimer::singleShot(0, &window, [&] {
+      auto* browser = dynamic_cast<app::TFolderBrowser*>(QApplication::activeModalWidget());
+      QVERIFY(browser != nullptr);
+      prompt = browser->Prompt()->text();
+      selected = browser->SelectedFolder();
+      browser->accept();
+    });
+    const std::optional<std::u16string> chosen =
+        window.ChooseDirectory(u"选择LogServer上一层目录", root);
+    QCOMPARE(prompt, QStringLiteral("选择LogServer上一层目录"));
+    const QString native = QString::fromStdString(tree.Root().string());
+    QCOMPARE(selected, native);
+    QVERIFY(chosen.has_value());
+    QCOMPARE(app::ToQString(*chosen), native);
+
+    QTimer::singleShot(0, &window, [] { QApplication::activeModalWidget()->close(); });
+    QVERIFY(!window.ChooseDirectory(u"p", u"Q:\\nowhere").has_value());  // cancelled
+  }
+
+  void cutValuesEndWithAnEllipsisAndRowsStay20High() {
+    Window window;
+    // A font taller than the rows: the fallback for CJK text is, at 9 points.
+    window.Grid()->setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 11));
+    window.ShowAndWait();
+    window.ShowRecords(3);
+    QCOMPARE(window.Grid()->textElideMode(), Qt::ElideRight);
+    QCOMPARE(window.Grid()->rowHeight(0), 20);
+    QCOMPARE(window.Grid()->rowHeight(2), 20);
+  }
+
+  void placeholdersStayGreyInDisabledBoxes() {
+    Window window;
+    auto* keyword = window.Get<QLineEdit>(TControl::edtKeyword1);
+    const QPalette palette = keyword->palette();
+    QCOMPARE(palette.color(QPalette::Disabled, QPalette::PlaceholderText),
+             palette.color(QPalette::Active, QPalette::PlaceholderText));
+  }
+
+  void qtsOwnTextsAreChinese() {
+    app::LoadChineseTranslations(*qApp);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
   }
 };
 
