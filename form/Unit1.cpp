@@ -209,7 +209,6 @@ void TForm1::Resized(TSize client) {
   RunCommand([&] {
     if (client == client_) return;
     client_ = client;
-    leftWidth_ = std::min(leftWidth_, std::max(0, client.width));
     Dock();
     FormResize();
   });
