@@ -21,10 +21,16 @@ class IFileSystem {
   virtual bool DirectoryExists(std::u16string_view path) const = 0;
 
   // The names (not paths) of the entries of `directory` whose names match `pattern`, in the
-  // order the file system gives them. The pattern matches as on Windows: '*' matches any run of
-  // characters, '?' one character, letters case-insensitively; "*.*" matches every name. Every
-  // kind of entry is returned (files, directories, devices, links), "." and ".." included when
-  // the pattern matches them. A directory that is missing or cannot be read gives no entries.
+  // order an NTFS folder lists them on Windows: "." and ".." first when the pattern matches them,
+  // then every other name in the order of FileNameLess (file_name_order.h): upper-cased UTF-16
+  // units compared as unsigned values, a prefix first. On POSIX the names are sorted into that
+  // order (readdir's order is the directory's own, hash order on ext4), by the UTF-16 names this
+  // layer reports. On Windows they come as FindFirstFile gives them, which on NTFS is that order;
+  // other file systems (FAT, some network shares) give their own order, which is passed on.
+  // The pattern matches as on Windows: '*' matches any run of characters, '?' one character,
+  // letters case-insensitively; "*.*" matches every name. Every kind of entry is returned
+  // (files, directories, devices, links). A directory that is missing or cannot be read gives no
+  // entries.
   virtual std::vector<std::u16string> EnumerateEntries(std::u16string_view directory,
                                                        std::u16string_view pattern,
                                                        HiddenEntries hidden) const = 0;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/file_name_order.h"
 #include "platform/fresh_memory.h"
 #include "platform/os_error.h"
 #include "platform/posix/native_path.h"
@@ -100,6 +101,9 @@ class PosixFileSystem final : public IFileSystem {
     }
     // A listing cut short by a read error would pass for a complete one.
     if (errno != 0) return {};
+    // readdir gives the directory's own order (hash order on ext4); Windows lists NTFS folders
+    // by name, and the records of a day must come in the same order on both.
+    SortFileNames(names);
     return names;
   }
 

@@ -1,12 +1,15 @@
 // What the native file system does alike on every platform: directory tests of plain paths,
-// folders that cannot be listed, and exact reads. Each platform's own tests add its kinds of
-// entries (links and FIFOs, hidden and system attributes, sharing).
+// folders that cannot be listed, the order of a listing, and exact reads. Each platform's own tests
+// add its kinds of entries (links and FIFOs, hidden and system attributes, sharing).
 
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/temp_tree.h"
 
@@ -60,6 +63,45 @@ TEST_F(FileSystemTest, FolderThatCannotBeListedGivesNoEntries) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_TRUE(fileSystem_.EnumerateEntries(c.path, u"*", HiddenEntries::kInclude).empty());
+  }
+}
+
+// Windows lists an NTFS folder by upper-cased name, whatever order its files were made in; the
+// POSIX layer sorts into that order, so that the same files give the same records everywhere.
+TEST_F(FileSystemTest, EnumerationListsNamesInUpperCasedUnitOrder) {
+  // Made in an order that is neither name order nor plain unit order. Plain unit order would put
+  // "Z.log" and "_x.log" before "a_.log", and "\u00D6.log" (Ö) before "\u00E4.log" (ä); lower-
+  // casing would put "_x.log" before "A.log".
+  const std::u16string created[] = {u"b.log",  u"_x.log",     u"\u4E2D\u6587.log", u"A.log",
+                                    u"9.log",  u"Z.log",      u"\u00D6.log",       u"a_.log",
+                                    u"10.log", u"\u00E4.log", u"notes.txt"};
+  for (const std::u16string& name : created) {
+    std::ofstream(tree_.Root() / std::filesystem::path(name)) << "x";
+  }
+  std::filesystem::create_directory(tree_.Root() / "sub.d");
+  const std::vector<std::u16string> logs = {
+      u"10.log", u"9.log",  u"A.log",      u"a_.log",     u"b.log",
+      u"Z.log",  u"_x.log", u"\u00E4.log", u"\u00D6.log", u"\u4E2D\u6587.log"};
+  std::vector<std::u16string> everything = {u".", u".."};
+  everything.insert(everything.end(), logs.begin(), logs.begin() + 5);
+  everything.push_back(u"notes.txt");
+  everything.push_back(u"sub.d");
+  everything.insert(everything.end(), logs.begin() + 5, logs.end());
+  struct Case {
+    const char* name;
+    std::u16string_view pattern;
+    HiddenEntries hidden;
+    std::vector<std::u16string> expected;
+  };
+  const Case cases[] = {
+      {"logs", u"*.log", HiddenEntries::kInclude, logs},
+      {"every entry, the dot entries first", u"*", HiddenEntries::kInclude, everything},
+      {"every entry by \"*.*\"", u"*.*", HiddenEntries::kInclude, everything},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(fileSystem_.EnumerateEntries(tree_.WindowsStylePath(), c.pattern, c.hidden),
+              c.expected);
   }
 }
 
