@@ -111,10 +111,57 @@ void DeriveFourByte(const SequenceProbe& probe, DecoderTables& tables) {
   }
 }
 
+// Code page 936 on Windows: where the Private Use Area characters of its two-byte cells start, the
+// user-defined areas that take them first, and the character of the byte FF.
+constexpr char16_t kFirstGbkPrivateUse = 0xE000;
+struct GbkArea {
+  unsigned char firstLead;
+  unsigned char lastLead;
+  unsigned char firstTrail;
+  unsigned char lastTrail;
+};
+constexpr GbkArea kGbkUserDefinedAreas[] = {
+    {0xAA, 0xAF, 0xA1, 0xFE},
+    {0xF8, 0xFE, 0xA1, 0xFE},
+    {0xA1, 0xA7, 0x40, 0xA0},
+};
+constexpr GbkArea kGbkCells = {0x81, 0xFE, 0x40, 0xFE};
+constexpr unsigned char kGbkNoTrail = 0x7F;
+constexpr unsigned char kGbkLastByte = 0xFF;
+constexpr char16_t kGbkLastByteCharacter = 0xF8F5;
+
+// Calls `visit(lead, trail)` for every cell of `area`, lead by lead, trail bytes ascending.
+template <typename Visit>
+void ForEachCell(const GbkArea& area, Visit visit) {
+  for (std::size_t lead = area.firstLead; lead <= area.lastLead; ++lead) {
+    for (std::size_t trail = area.firstTrail; trail <= area.lastTrail; ++trail) {
+      if (trail != kGbkNoTrail) visit(lead, trail);
+    }
+  }
+}
+
 }  // namespace
 
-std::unique_ptr<const DecoderTables> DeriveDecoderTables(CodePage page,
-                                                         const SequenceProbe& probe) {
+void AddWindowsGbkPrivateUse(DecoderTables& tables) {
+  if (tables.pairs.empty()) tables.pairs.assign(256 * 256, DecoderTables::kNoChar);
+  char16_t next = kFirstGbkPrivateUse;
+  const auto take = [&tables, &next](std::size_t lead, std::size_t trail) {
+    tables.pairs[lead * 256 + trail] = next++;
+  };
+  for (const GbkArea& area : kGbkUserDefinedAreas) {
+    ForEachCell(area, take);
+  }
+  ForEachCell(kGbkCells, [&tables, &take](std::size_t lead, std::size_t trail) {
+    if (tables.pairs[lead * 256 + trail] == DecoderTables::kNoChar) take(lead, trail);
+  });
+  for (std::size_t lead = kGbkCells.firstLead; lead <= kGbkCells.lastLead; ++lead) {
+    tables.kind[lead] = ByteKind::kLead;
+  }
+  tables.kind[kGbkLastByte] = ByteKind::kSingle;
+  tables.single[kGbkLastByte] = kGbkLastByteCharacter;
+}
+
+std::unique_ptr<DecoderTables> DeriveDecoderTables(CodePage page, const SequenceProbe& probe) {
   auto tables = std::make_unique<DecoderTables>();
   if (DeriveSingleBytes(page, probe, *tables)) DerivePairs(probe, *tables);
   if (page == kCodePageGb18030) {

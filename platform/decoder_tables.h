@@ -75,7 +75,21 @@ using SequenceProbe = std::function<SequenceVerdict(std::span<const unsigned cha
 // four-byte sequence of the table range, or more two-byte supplementary characters than
 // kMaxPairSupplementary) stay kNoChar. Throws std::invalid_argument when a single byte decodes to
 // anything but one character of the BMP.
-std::unique_ptr<const DecoderTables> DeriveDecoderTables(CodePage page, const SequenceProbe& probe);
+std::unique_ptr<DecoderTables> DeriveDecoderTables(CodePage page, const SequenceProbe& probe);
+
+// Adds to derived tables of code page 936 (GBK) the sequences Windows decodes there and glibc's
+// GBK rejects, by the rule Windows maps them by, so that the same bytes read the same on both:
+// - the two-byte cells of the three user-defined areas, in this order, AA A1 to AF FE, F8 A1 to
+//   FE FE and A1 40 to A7 A0 (each area lead by lead, trail bytes ascending, 7F skipped), decode
+//   to the Private Use Area from U+E000 (so the second area starts at U+E234, the third at
+//   U+E4C6);
+// - then every other two-byte cell (lead 81 to FE, trail 40 to 7E or 80 to FE) that `tables`
+//   leaves kNoChar (GBK's unassigned cells among its symbols, and D7 FA to D7 FE), in ascending
+//   byte order, from U+E766 on: 2,149 cells in all with the areas, up to U+E864;
+// - the byte FF alone decodes to U+F8F5.
+// Every lead byte 81 to FE is then a lead. For code page 936 only, and only on top of a converter
+// that lacks them (glibc's): on Windows the system's converter is probed for them.
+void AddWindowsGbkPrivateUse(DecoderTables& tables);
 
 // Derives the tables of a code page from the system converter (DeriveDecoderTables with the
 // system's probe). Throws std::invalid_argument when the system has no converter for it. Not

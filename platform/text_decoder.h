@@ -15,7 +15,10 @@ struct DecoderTables;
 //
 // Contract, for every supported code page:
 // - Exact: valid sequences give the same characters as the system converter (iconv on POSIX,
-//   MultiByteToWideChar on Windows).
+//   MultiByteToWideChar on Windows). On POSIX, code page 936 also decodes what Windows decodes
+//   there and glibc's GBK rejects, by Windows' rule (AddWindowsGbkPrivateUse): its user-defined
+//   and unassigned two-byte cells to the Private Use Area, U+E000 to U+E864, and the byte FF to
+//   U+F8F5; so a GBK log reads the same on both.
 // - Invalid or truncated sequences become U+FFFD, one per maximal invalid run of a sequence;
 //   a byte below 0x80 is never swallowed by an invalid sequence, it is decoded on its own.
 // - Bytes 0x00 to 0x20 always decode to U+0000 to U+0020, one unit each, and no other byte or

@@ -5,12 +5,14 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
 
 // The system's probe for DeriveDecoderTables: iconv, converting each sequence on its own from the
-// initial state into UTF-32.
+// initial state into UTF-32; for code page 936, what Windows decodes and glibc's GBK does not is
+// added by rule (AddWindowsGbkPrivateUse).
 
 namespace platform {
 namespace {
@@ -80,9 +82,13 @@ class Converter {
 
 std::unique_ptr<const DecoderTables> BuildDecoderTables(CodePage page) {
   Converter converter(page);
-  return DeriveDecoderTables(page, [&converter](std::span<const unsigned char> bytes) {
+  auto tables = DeriveDecoderTables(page, [&converter](std::span<const unsigned char> bytes) {
     return converter.Convert(bytes);
   });
+  // glibc's GBK rejects the cells Windows decodes to the Private Use Area, and the byte FF; the
+  // same log must read the same on both. GB18030 (54936) has its own mappings for them.
+  if (page == kCodePageGbk) AddWindowsGbkPrivateUse(*tables);
+  return tables;
 }
 
 }  // namespace platform

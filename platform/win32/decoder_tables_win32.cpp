@@ -11,7 +11,8 @@
 
 // The system's probe for DeriveDecoderTables: MultiByteToWideChar, converting each sequence on
 // its own and with MB_ERR_INVALID_CHARS so that a rejected sequence fails rather than turning
-// into the default character.
+// into the default character (in code page 936, a single byte it rejects only for mapping to the
+// Private Use Area is asked again without the flag).
 
 namespace platform {
 namespace {
@@ -27,6 +28,9 @@ bool IsHighSurrogate(wchar_t unit) {
 }
 bool IsLowSurrogate(wchar_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+bool IsPrivateUse(wchar_t unit) {
+  return unit >= 0xE000 && unit <= 0xF8FF;
 }
 
 class Converter {
@@ -55,7 +59,7 @@ class Converter {
         static_cast<int>(bytes.size()), units, static_cast<int>(std::size(units)));
     if (count == 0) {
       const DWORD error = GetLastError();
-      if (error == ERROR_NO_UNICODE_TRANSLATION) return {Kind::kInvalid, 0};
+      if (error == ERROR_NO_UNICODE_TRANSLATION) return RejectedVerdict(bytes);
       throw std::invalid_argument(Describe(page_) +
                                   " cannot be probed: MultiByteToWideChar failed with error " +
                                   std::to_string(error));
@@ -70,6 +74,20 @@ class Converter {
   }
 
  private:
+  // MB_ERR_INVALID_CHARS also rejects a single byte that the code page's table maps to the Private
+  // Use Area, although that is the table's own character and not the default one: code page 936
+  // maps FF to U+F8F5, which a conversion without the flag gives. In code page 936 such a byte is
+  // taken as that character, as the POSIX layer decodes it (AddWindowsGbkPrivateUse); other code
+  // pages keep the strict verdict, for which the POSIX layer adds nothing either.
+  SequenceVerdict RejectedVerdict(std::span<const unsigned char> bytes) const {
+    if (page_ != kCodePageGbk || bytes.size() != 1) return {Kind::kInvalid, 0};
+    wchar_t unit = 0;
+    const int count =
+        MultiByteToWideChar(number_, 0, reinterpret_cast<const char*>(bytes.data()), 1, &unit, 1);
+    if (count == 1 && IsPrivateUse(unit)) return {Kind::kCharacter, static_cast<char32_t>(unit)};
+    return {Kind::kInvalid, 0};
+  }
+
   CodePage page_;
   UINT number_;
 };

@@ -222,5 +222,62 @@ TEST(DeriveDecoderTablesTest, Gb18030FourByteEntriesFollowTheLinearIndex) {
   }
 }
 
+// Code page 936 completed by Windows' rule, on a made-up converter that decodes every two-byte
+// cell except a few: the user-defined areas take U+E000 onwards in their fixed order whatever the
+// converter said of them, then the cells it left undecodable follow in byte order, and FF alone
+// becomes a character.
+TEST(AddWindowsGbkPrivateUseTest, NumbersTheUserDefinedAreasThenTheRejectedCellsInByteOrder) {
+  const SequenceProbe probe = [](std::span<const unsigned char> bytes) {
+    if (bytes[0] < 0x80) return Character(bytes[0]);
+    if (bytes[0] == 0x80 || bytes[0] == 0xFF) return Verdict(Kind::kInvalid);
+    if (bytes.size() == 1) return Verdict(Kind::kIncomplete);
+    const std::size_t pair = std::size_t{bytes[0]} * 256 + bytes[1];
+    const bool trail = bytes[1] >= 0x40 && bytes[1] != 0x7F && bytes[1] != 0xFF;
+    const bool rejected = pair == 0x8140 || pair == 0xA2AB || pair == 0xD7FA || pair == 0xFEFE;
+    return trail && !rejected ? Character(0x4E00) : Verdict(Kind::kInvalid);
+  };
+  auto tables = DeriveDecoderTables(kMadeUpPage, probe);
+  AddWindowsGbkPrivateUse(*tables);
+  const struct {
+    const char* name;
+    std::size_t pair;
+    char16_t entry;
+  } cases[] = {
+      {"first cell of the first area", 0xAAA1, u'\uE000'},
+      {"last cell of its first row", 0xAAFE, u'\uE05D'},
+      {"first cell of its second row", 0xABA1, u'\uE05E'},
+      {"last cell of the first area", 0xAFFE, u'\uE233'},
+      {"first cell of the second area", 0xF8A1, u'\uE234'},
+      {"last cell of the second area, which the converter rejected", 0xFEFE, u'\uE4C5'},
+      {"first cell of the third area", 0xA140, u'\uE4C6'},
+      {"before 7F", 0xA17E, u'\uE504'},
+      {"after 7F", 0xA180, u'\uE505'},
+      {"last cell of the third area", 0xA7A0, u'\uE765'},
+      {"first rejected cell outside the areas", 0x8140, u'\uE766'},
+      {"second", 0xA2AB, u'\uE767'},
+      {"third", 0xD7FA, u'\uE768'},
+      {"a decoded cell stays", 0x8141, u'\u4E00'},
+      {"a decoded cell right after an area stays", 0xA1A1, u'\u4E00'},
+      {"trail 7F is no cell", 0xAA7F, DecoderTables::kNoChar},
+      {"trail FF is no cell", 0x81FF, DecoderTables::kNoChar},
+      {"trail below 40 is no cell", 0x813F, DecoderTables::kNoChar},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    EXPECT_EQ(HexUnits({&tables->pairs[test.pair], 1}), HexUnits({&test.entry, 1}));
+  }
+  std::size_t privateUse = 0;
+  for (const char16_t entry : tables->pairs) {
+    if (entry >= 0xE000 && entry <= 0xF8FF) ++privateUse;
+  }
+  EXPECT_EQ(privateUse, 0xE768u - 0xE000u + 1);
+  EXPECT_EQ(tables->kind[0xFF], ByteKind::kSingle);
+  EXPECT_EQ(tables->single[0xFF], u'\uF8F5');
+  EXPECT_EQ(tables->kind[0x80], ByteKind::kInvalid);
+  const TextDecoder decoder(kMadeUpPage, std::move(tables));
+  EXPECT_EQ(HexUnits(decoder.Decode("\xFF\xAA\xA1z\xD7\xFA\x81\x7F")),
+            HexUnits(u"\uF8F5\uE000z\uE768\uFFFD\u007F"));
+}
+
 }  // namespace
 }  // namespace platform

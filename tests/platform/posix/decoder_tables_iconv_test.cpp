@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/text_decoder.h"
+#include "support/cp936_reference.h"
 #include "support/decoding.h"
 
 namespace platform {
@@ -69,13 +70,17 @@ char32_t ReadUtf32Le(const unsigned char* bytes) {
 }
 
 // The expected decoding, from iconv asked about one sequence at a time. iconv says which
-// sequences are characters; the replacement rules are the decoder's contract: an invalid
-// sequence is one U+FFFD covering its lead byte and, when the lead is a lead byte, the byte after
-// it unless that is below 0x80, missing, or (GB18030) a digit starting a four-byte sequence.
+// sequences are characters; for GBK, the record of Windows' reading (support/cp936_reference.h)
+// adds those Windows decodes and iconv rejects. The replacement rules are the decoder's
+// contract: an invalid sequence is one U+FFFD covering its lead byte and, when the lead is a lead
+// byte, the byte after it unless that is below 0x80, missing, or (GB18030) a digit starting a
+// four-byte sequence.
 class ReferenceDecoder {
  public:
   ReferenceDecoder(const char* iconvName, bool gb18030)
-      : iconv_("UTF-32LE", iconvName), gb18030_(gb18030) {}
+      : iconv_("UTF-32LE", iconvName),
+        gb18030_(gb18030),
+        windowsGbk_(std::string_view(iconvName) == "GBK") {}
 
   std::u16string Decode(std::string_view bytes) {
     std::u16string out;
@@ -98,8 +103,13 @@ class ReferenceDecoder {
     char32_t code;
   };
 
-  // The shortest start of `bytes` that iconv, given it alone, converts into one character.
+  // The shortest start of `bytes` that iconv, given it alone, converts into one character, or
+  // that Windows decodes in GBK where iconv does not.
   std::optional<Character> FirstCharacter(std::string_view bytes) {
+    if (windowsGbk_) {
+      const std::optional<Character> windows = WindowsGbkCharacter(bytes);
+      if (windows.has_value()) return windows;
+    }
     for (std::size_t length = 1; length <= std::min<std::size_t>(4, bytes.size()); ++length) {
       unsigned char utf32[8];
       const Iconv::Result result =
@@ -109,6 +119,17 @@ class ReferenceDecoder {
       return Character{length, ReadUtf32Le(utf32)};
     }
     return std::nullopt;
+  }
+
+  static std::optional<Character> WindowsGbkCharacter(std::string_view bytes) {
+    namespace cp936 = korlo_test::cp936;
+    const auto first = static_cast<unsigned char>(bytes[0]);
+    if (first == 0xFF) return Character{1, cp936::kWindowsByteFF};
+    if (bytes.size() < 2) return std::nullopt;
+    const char16_t unit =
+        cp936::WindowsPrivateUse(1u + first, static_cast<unsigned char>(bytes[1]));
+    if (unit == u'\0') return std::nullopt;
+    return Character{2, unit};
   }
 
   std::size_t InvalidLength(std::string_view bytes) {
@@ -125,6 +146,7 @@ class ReferenceDecoder {
 
   Iconv iconv_;
   bool gb18030_;
+  bool windowsGbk_;
 };
 
 struct TablePage {

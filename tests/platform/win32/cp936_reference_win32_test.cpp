@@ -1,7 +1,7 @@
-// The decoder of code page 936 that Windows' own converter (MultiByteToWideChar) derives reads
-// every one- and two-byte sequence as glibc's iconv does (support/cp936_reference.h,
-// cp936_reference_test.cpp), except the sequences Windows maps to the Private Use Area, which
-// iconv rejects.
+// The decoder of code page 936 that Windows' own converter (MultiByteToWideChar) derives gives the
+// reference reading of every one- and two-byte sequence (support/cp936_reference.h,
+// cp936_reference_test.cpp), and decodes each sequence of the runs Windows maps to the Private
+// Use Area as the record of them says.
 
 #include <gtest/gtest.h>
 
