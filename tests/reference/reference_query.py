@@ -59,6 +59,26 @@ def lines_of(text):
     return pieces
 
 
+def upper_unit(unit):
+    """The simple upper-case mapping of one UTF-16 unit."""
+    if 0xD800 <= unit <= 0xDFFF:
+        return unit
+    character = chr(unit)
+    upper = character.upper()
+    if len(upper) != 1:
+        title = character.title()
+        upper = title if len(title) == 1 else character
+    return ord(upper)
+
+
+def name_order(name):
+    """The order Windows lists an NTFS folder in: UTF-16 units upper-cased one at a time and
+    compared as unsigned values; names that upper-case alike by their own units."""
+    data = name.encode("utf-16-le", "surrogatepass")
+    units = [int.from_bytes(data[i:i + 2], "little") for i in range(0, len(data), 2)]
+    return [upper_unit(unit) for unit in units], units
+
+
 def load(root, dates, encoding):
     """Returns (files, records); records are lists of line parts."""
     files, records = 0, []
@@ -68,7 +88,7 @@ def load(root, dates, encoding):
         folder = os.path.join(root, BASE_DIR, name)
         if not os.path.isdir(folder):
             continue
-        entries = os.listdir(folder)  # the file system's own order
+        entries = sorted(os.listdir(folder), key=name_order)
         for pattern in ("*.log", "*.txt"):
             for entry in entries:
                 if not fnmatch.fnmatchcase(entry.lower(), pattern):
