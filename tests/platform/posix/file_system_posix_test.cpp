@@ -132,9 +132,10 @@ TEST_F(PosixFileSystemTest, FileGrowingWhileReadEndsAtItsSizeWhenOpened) {
     std::ofstream out(path, std::ios::binary | std::ios::app);
     const std::string chunk(64 << 10, 'b');
     while (!stop) {
+      // Counted before the bytes can reach the file: `written` never falls below its size.
+      written += chunk.size();
       out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
       out.flush();
-      written += chunk.size();
     }
   });
   std::string bytes;
