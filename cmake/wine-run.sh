@@ -8,6 +8,10 @@
 # locale wine derives the code page from (compiled there, so the build machine needs no locale
 # generated system-wide). Concurrent first runs wait for each other; delete STATE_DIR to make it
 # afresh after changing this script. Exits with the program's status.
+#
+# Headless unless KORLO_WINE_DISPLAY names an X display: then wine, its first boot included,
+# runs on that display, for windows that a test drives. Give such runs a STATE_DIR of their own:
+# a wine server that was started headless keeps every later window of its prefix off screen.
 set -eu
 state=$1
 wine=$2
@@ -28,6 +32,9 @@ export WINEDEBUG=-all
 # No .NET or HTML engine installer, and no desktop menu entries on the build machine.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
+if [ -n "${KORLO_WINE_DISPLAY:-}" ]; then
+  export DISPLAY="$KORLO_WINE_DISPLAY"
+fi
 
 (
   flock 9

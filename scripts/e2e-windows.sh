@@ -1,0 +1,248 @@
+#!/usr/bin/env bash
+# End-to-end check of the Windows window (build/mingw/app/korlo-log-analyzer.exe) under wine, on
+# a virtual X display of its own, driven with xdotool as an operator would drive it:
+#
+#   1. the program imports only system DLLs;
+#   2. a small GBK server root is generated with loggen, and the records the engine must show
+#      are dumped by logbench (the engine's own headless driver, built for Linux);
+#   3. the window starts with the Chinese system locale (code page 936); the root is typed into
+#      the path box as a Windows path (Z:\...), every day folder is selected with the 全选 button
+#      and loaded with Ctrl+L; the account cell of row 1 is clicked and copied with Ctrl+C;
+#   4. a keyword in 关键词1 and Ctrl+L run a query; the item-name cell of row 1 is copied;
+#   5. the keyword is cleared, an action's check box is clicked, and Ctrl+L runs the query again;
+#   6. every copy must put the expected text on the clipboard and "已复制: TEXT" in the caption;
+#   7. a screenshot of the window goes to docs/screenshot-windows.png; the window is closed with
+#      Alt+F4 and must end the program.
+#
+# Needs build/mingw (scripts/test-windows.sh builds it) and build/release/bench/{loggen,logbench}
+# (built here when missing). Exits non-zero on the first mismatch, saying what differed; leaves
+# nothing running.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+
+build=build/mingw
+exe=$build/app/korlo-log-analyzer.exe
+state=$build/wine-display # a wine prefix of its own: one started headless shows no windows
+loggen=build/release/bench/loggen
+logbench=build/release/bench/logbench
+caption="KorloPC引擎日志分析工具"
+restored_caption="Korlo引擎日志分析工具"
+screenshot=docs/screenshot-windows.png
+
+window=""
+failure_shot=$build/e2e-windows-failure.png
+fail() {
+  echo "e2e-windows: FAIL: $*" >&2
+  if [[ -n $window ]] && import -window "$window" "$failure_shot" 2>/dev/null; then
+    echo "e2e-windows: the window at the failure: $failure_shot" >&2
+  fi
+  exit 1
+}
+step() { echo "--- $*"; }
+
+[[ -f $exe ]] || fail "$exe is missing: build it with scripts/test-windows.sh"
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+for tool in "$wine" "$wineserver" Xvfb xdotool xclip import x86_64-w64-mingw32-objdump; do
+  command -v "$tool" >/dev/null || fail "$tool is not installed"
+done
+
+step "imported DLLs"
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|advapi32|uxtheme|msvcrt|ws2_32|psapi|version)\.dll$'
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ { print $3 }')
+echo "$dlls" | tr '\n' ' '
+echo
+while read -r dll; do
+  echo "$dll" | grep -qiE "$system_dlls" || fail "$exe imports $dll, which is not a system DLL"
+done <<<"$dlls"
+
+if [[ ! -x $loggen || ! -x $logbench ]]; then
+  step "building loggen and logbench in build/release"
+  cmake -S . -B build/release -G Ninja -DKORLO_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build/release -j "$(nproc)" --target loggen logbench
+fi
+
+# One run at a time: the wine prefix, and so its wine server, desktop and clipboard, is shared.
+mkdir -p "$state"
+exec 8>"$state/e2e.lock"
+flock 8
+# A wine server left over in this prefix may be attached to another display.
+if [[ -d $state/prefix ]]; then WINEPREFIX="$repo/$state/prefix" "$wineserver" -k 2>/dev/null || true; fi
+
+work=$(mktemp -d /tmp/korlo-e2e.XXXXXX)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  if [[ -n $app_pid ]] && kill -0 "$app_pid" 2>/dev/null; then kill "$app_pid" 2>/dev/null || true; fi
+  if [[ -d $state/prefix ]]; then WINEPREFIX="$repo/$state/prefix" "$wineserver" -k 2>/dev/null || true; fi
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+step "test data"
+root=$work/KorloServer
+"$loggen" --root "$root" --size 2 --days 2 --encoding gbk --seed 1 >/dev/null
+days=()
+for day in "$root"/LogServer/BaseDir/*/; do
+  # One .log file a day: the order in which a folder lists its files (hash order on Linux, by
+  # name on NTFS and under wine) then cannot change the order of the records.
+  cat "$day"item_*.log >"$day"items.log
+  rm "$day"item_*.log
+  days+=("$(basename "$day")")
+done
+dates=$(
+  IFS=,
+  echo "${days[*]}"
+)
+keyword=kr7936958 # an account with a few records in this seed's data
+action=2          # "取回仓库物品": a group member, drawn indented at 25 pixels
+dump() { # OUTPUT [logbench options...]
+  local output=$1
+  shift
+  "$logbench" --root "$root" --dates "$dates" --codepage GBK --dump "$output" "$@" >/dev/null
+  [[ -s $output ]] || fail "logbench $* found no records"
+}
+dump "$work/all.txt"
+dump "$work/keyword.txt" --kw1 "$keyword"
+dump "$work/action.txt" --toggle "$action"
+# The dump: the row number, then the fourteen record columns, TAB-separated.
+cell() { head -n 1 "$1" | cut -f "$(($2 + 1))"; }
+
+step "virtual display"
+display=""
+for number in $(seq 93 130); do
+  if [[ ! -e /tmp/.X$number-lock && ! -e /tmp/.X11-unix/X$number ]]; then
+    display=:$number
+    break
+  fi
+done
+[[ -n $display ]] || fail "no free X display between :93 and :130"
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do
+  [[ -e /tmp/.X11-unix/X${display#:} ]] && break
+  sleep 0.1
+done
+kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start on $display: $(cat "$work/xvfb.log")"
+export DISPLAY=$display
+
+step "start the window"
+started=$(date +%s%N)
+KORLO_WINE_DISPLAY=$display cmake/wine-run.sh "$state" "$wine" "$exe" >"$work/app.log" 2>&1 &
+app_pid=$!
+for _ in $(seq 1 600); do
+  window=$(xdotool search --name "^$caption\$" 2>/dev/null | head -n 1 || true)
+  [[ -n $window ]] && break
+  kill -0 "$app_pid" 2>/dev/null || fail "the program ended at start: $(cat "$work/app.log")"
+  sleep 0.2
+done
+[[ -n $window ]] || fail "no window captioned $caption after two minutes"
+echo "window shown after $((($(date +%s%N) - started) / 1000000)) ms"
+
+# Without a window manager the X window is the client area: positions are client coordinates
+# at 96 dpi, from the layout table (Panel2 on top, 100 high; pnlLeft below it; the grid right of
+# the 5-pixel splitter at x 280; sunken controls have a 2-pixel edge).
+# Keys go through XTEST, as from a keyboard (events sent to a window directly, with --window,
+# lose their Shift state under wine), to the X input focus, which is set to the window first:
+# without a window manager nothing keeps it there (it falls back to the window under the
+# pointer, which may be a tooltip).
+x() { xdotool "$@" 2>/dev/null; }
+click() { x mousemove --window "$window" "$1" "$2" click 1; }
+key() {
+  x windowfocus --sync "$window" || true
+  x key "$@"
+}
+type_text() {
+  x windowfocus --sync "$window" || true
+  x type --delay 15 "$1"
+}
+caption_now() { xdotool getwindowname "$window" 2>/dev/null; }
+grid_left=$((285 + 2))
+grid_row1_y=$((100 + 2 + 20 + 10)) # below the 20-pixel header, inside the 20-pixel row
+column_x() {                       # the middle of grid column $1 (widths of the column catalogue)
+  local widths=(50 80 120 70 50 50 40 100 70 150 80 80 80 120 100) left=$grid_left i
+  for ((i = 0; i < $1; i++)); do left=$((left + widths[i])); done
+  echo $((left + widths[$1] / 2))
+}
+
+# Clicks the cell of grid column $1 in row 1 and presses Ctrl+C until the caption announces
+# $2 (a load or query may still be running), then checks the clipboard (wine hands it to X a
+# moment later) and waits for the caption to come back.
+copy_and_check() {
+  local column=$1 expected=$2 what=$3 seen="" clipboard="" attempts=0 deadline=$((SECONDS + 60))
+  while ((SECONDS < deadline)); do
+    attempts=$((attempts + 1))
+    click "$(column_x "$column")" "$grid_row1_y"
+    key ctrl+c
+    for _ in $(seq 1 10); do
+      seen=$(caption_now)
+      [[ $seen == "已复制: "* ]] && break
+      sleep 0.05
+    done
+    [[ $seen == "已复制: $expected" ]] && break
+    sleep 1
+  done
+  [[ $seen == "已复制: $expected" ]] ||
+    fail "$what: caption '$seen', expected '已复制: $expected'"
+  for _ in $(seq 1 50); do
+    clipboard=$(xclip -o -selection clipboard 2>/dev/null || true)
+    [[ $clipboard == "$expected" ]] && break
+    sleep 0.1
+  done
+  [[ $clipboard == "$expected" ]] || fail "$what: clipboard '$clipboard', expected '$expected'"
+  for _ in $(seq 1 50); do
+    [[ $(caption_now) == "$restored_caption" ]] && break
+    sleep 0.1
+  done
+  [[ $(caption_now) == "$restored_caption" ]] ||
+    fail "$what: caption '$(caption_now)' after the copy notice, expected '$restored_caption'"
+  echo "$what: copied '$expected' (Ctrl+C pressed $attempts times)"
+}
+
+step "load"
+sleep 1 # the first paint
+windows_root="Z:${root//\//\\}"
+click 145 31 # edtPath at (20, 20), 250 x 23
+sleep 0.3
+key ctrl+a
+type_text "$windows_root"
+click 135 347 # btnSelectAll at (100, 235) in pnlLeft, 70 x 25
+key ctrl+l
+copy_and_check 1 "$(cell "$work/all.txt" 1)" "load, row 1 帐号"
+
+step "keyword query"
+click 260 68 # edtKeyword1 at (200, 57), 120 x 23
+type_text "$keyword"
+key ctrl+l
+copy_and_check 9 "$(cell "$work/keyword.txt" 9)" "关键词1 $keyword, row 1 物品名称"
+
+step "action query"
+click 260 68
+key ctrl+a BackSpace
+# lstActions at (10, 290) in pnlLeft, items 17 high: the check box of entry $action, at its
+# indent of 25.
+click $((10 + 2 + 25 + 8)) $((100 + 290 + 2 + action * 17 + 8))
+key ctrl+l
+copy_and_check 9 "$(cell "$work/action.txt" 9)" "action $action ticked, row 1 物品名称"
+
+step "screenshot"
+import -window "$window" "$screenshot"
+echo "$screenshot"
+
+step "close"
+key alt+F4
+for _ in $(seq 1 100); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$app_pid" 2>/dev/null; then fail "the program still runs after Alt+F4"; fi
+status=0
+wait "$app_pid" || status=$?
+app_pid=""
+((status == 0)) || fail "the program ended with status $status: $(cat "$work/app.log")"
+echo "e2e-windows: OK"
