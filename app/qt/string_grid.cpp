@@ -117,7 +117,7 @@ void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
 void TStringGrid::contextMenuEvent(QContextMenuEvent* event) {
   if (!onContextMenu) return;
   const form::TGridCell cell = event->reason() == QContextMenuEvent::Mouse
-                                   ? CellAt(viewport()->mapFrom(this, event->pos()))
+                                   ? CellAt(event->pos())  // the viewport's, as delivered
                                    : form::TGridCell{0, CurrentRow()};
   onContextMenu(cell);
   event->accept();

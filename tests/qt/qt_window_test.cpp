@@ -363,6 +363,19 @@ class QtWindowTest : public QObject {
     const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 5);  // the header, three rows, and the end of the last line
     QVERIFY(lines.at(1).startsWith(QStringLiteral("2\tacc2\t")));
+
+    // "按此值查询" takes the value of the cell the menu was opened on.
+    QTimer::singleShot(0, &window, [] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      menu->setActiveAction(menu->actions().at(2));
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    const QPoint onFive = CellCentre(grid, 1, 5);
+    QContextMenuEvent onCell(QContextMenuEvent::Mouse, onFive,
+                             grid->viewport()->mapToGlobal(onFive));
+    QApplication::sendEvent(grid->viewport(), &onCell);
+    QCOMPARE(window.Get<QLineEdit>(TControl::edtKeyword1)->text(), QStringLiteral("acc5"));
   }
 
   void theSaveDialogAddsTheChosenTypesExtension() {
