@@ -33,9 +33,11 @@ inline constexpr std::u16string_view kRestoredCaption = u"Korlo引擎日志分�
 // yield of a running command; a close requested then waits until the outermost command returns.
 class TForm1 : public core::IWindowServices {
  public:
-  // `fileSystem` and `ansiCodePage` are what the engine reads and decodes logs with.
+  // `fileSystem` and `ansiCodePage` are what the engine reads and decodes logs with; the window
+  // starts on the server root `startRoot` (the program's command line may name another one).
   TForm1(IToolkit& toolkit, const platform::IFileSystem& fileSystem,
-         platform::CodePage ansiCodePage);
+         platform::CodePage ansiCodePage,
+         std::u16string startRoot = std::u16string(core::kDefaultRoot));
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -65,6 +67,8 @@ class TForm1 : public core::IWindowServices {
   void ButtonClicked(TControl button);
   // The operator changed the date list's selection.
   void DateListSelectionChanged();
+  // The operator chose another entry of a combo box.
+  void ComboChanged(TControl combo);
   // A press of any mouse button on the action list, at a point of its client area, after the
   // list's own handling (a left press has made the entry under it current). The second press of
   // a double click arrives as a press too.
@@ -81,6 +85,8 @@ class TForm1 : public core::IWindowServices {
   void GridMouseDown(TMouseButton button, TShift shift, TGridCell cell);
   // A key pressed in the grid, before the grid handles it; true consumes it.
   bool GridKeyDown(TKey key, TShift shift);
+  // The operator asks for the grid's context menu on `cell` ({-1, -1} outside the cells).
+  void GridContextMenu(TGridCell cell);
   // A timer started through the toolkit has ticked (once).
   void TimerFired(TTimerId timer);
   // The operator asks to close the window: true when it may close now. While a command runs
@@ -141,6 +147,16 @@ class TForm1 : public core::IWindowServices {
   void StringGrid1SelectCell(TGridCell cell);
   bool StringGrid1KeyDown(TKey key, TShift shift);
   void CopyTimerTick(TTimerId sender);
+  void cboCodePageChange();
+  // The grid's context menu: export, copy the selected rows, query by the cell's value.
+  void StringGrid1ContextMenu(TGridCell cell);
+  // Writes the result list to a file the operator chooses (CSV or TSV), with progress and yields
+  // every 100 rows; a failed write shows the error box and leaves no file under that name.
+  void ExportResult();
+  // Puts the selected rows on the clipboard as TAB-separated text under a header line.
+  void CopySelectedRows();
+  // Queries the cell's value: it goes into keyword 1, exact, on the cell's column.
+  void QueryByCellValue(TGridCell cell);
 
  private:
   // Runs an event handler: counts it as a running command, shows an escaping exception in the
@@ -167,6 +183,8 @@ class TForm1 : public core::IWindowServices {
   bool queryRunning_ = false;    // a query-only pass is in progress (it may be yielding)
   bool queryRequested_ = false;  // the load button was pressed again meanwhile
   bool closeRequested_ = false;
+  bool exporting_ = false;  // an export is in progress (it may be yielding)
+  std::u16string startRoot_;
 };
 
 }  // namespace form

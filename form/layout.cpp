@@ -39,6 +39,9 @@ constexpr std::array<TControlSpec, kControlCount> kLayout = {{
     {cboColumn2, K::kComboBox, P(Panel2), {490, 57, 100, 23}, u"", u"", 7, TDock::kNone, 0},
     {edtKeyword2, K::kEdit, P(Panel2), {600, 57, 120, 23}, u"", u"关键词2", 8, TDock::kNone, 0},
     {chkExact2, K::kCheckBox, P(Panel2), {730, 59, 80, 17}, u"精确查找2", u"", 9, TDock::kNone, 0},
+    // The code page choice, right of the query inputs, where no other control sits.
+    {lblCodePage, K::kLabel, P(Panel2), {820, 60, 0, 0}, u"编码", u"", -1, TDock::kNone, 0},
+    {cboCodePage, K::kComboBox, P(Panel2), {855, 57, 100, 23}, u"", u"", 10, TDock::kNone, 0},
     {pnlLeft,
      K::kPanel,
      kNoParent,
@@ -174,6 +177,8 @@ constexpr std::array<std::string_view, kControlCount> kControlNames = {
     "cboColumn2",
     "edtKeyword2",
     "chkExact2",
+    "lblCodePage",
+    "cboCodePage",
     "pnlLeft",
     "lblDateFolder",
     "lstDateFolders",

@@ -26,6 +26,8 @@ enum class TControl : std::uint8_t {
   cboColumn2,
   edtKeyword2,
   chkExact2,
+  lblCodePage,
+  cboCodePage,
   pnlLeft,
   lblDateFolder,
   lstDateFolders,
@@ -41,7 +43,7 @@ enum class TControl : std::uint8_t {
   StatusBar1,
   ProgressBar1,
 };
-inline constexpr std::size_t kControlCount = 28;
+inline constexpr std::size_t kControlCount = 30;
 
 // The component's name as the form spells it ("edtPath"), for the toolkit's object names and
 // for readable test transcripts.

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "form/geometry.h"
 #include "form/layout.h"
@@ -22,16 +23,36 @@ struct TGridColumn {
   int width;
 };
 
+// An entry of a popup menu.
+struct TMenuItem {
+  std::u16string_view text;
+  bool enabled;
+};
+
+// A type of file the save dialog offers: its description ("CSV 文件") and its extension without
+// the dot ("csv").
+struct TFileType {
+  std::u16string_view description;
+  std::u16string_view extension;
+};
+
+// Where the operator chose to save: the full path and the index of the chosen file type.
+struct TSaveTarget {
+  std::u16string path;
+  int type;
+};
+
 // The operations the form asks of a window toolkit. A front-end implements them for one toolkit
 // and nothing else: every decision (what to show, when, in which order) is the form's. All calls
 // come from the window's one thread. Operations on a control that was not created, or on an
 // item index out of range, do nothing and read as empty, 0, false or -1.
 //
 // Notifications go from the toolkit to the form as calls on TForm1: an edit's change (also when
-// the program changed the text), a button's click, the date list's selection change (only on the
-// operator's input, never on the program's), the action list's presses, keys and item drawing,
-// the grid's presses, selection moves and keys, a timer's tick, the window's resize and a
-// request to close.
+// the program changed the text), a button's click, the date list's selection change and a combo
+// box's change of its chosen entry (both only on the operator's input, never on the program's),
+// the action list's presses, keys and item drawing, the grid's presses, selection moves, keys and
+// context-menu requests (a right-button release or the menu key), a timer's tick, the window's
+// first showing, its resize and a request to close.
 class IToolkit {
  public:
   virtual ~IToolkit() = default;
@@ -109,6 +130,8 @@ class IToolkit {
   virtual int GridCurrentRow() const = 0;
   // Makes `row` (grid coordinates) the current row and the selection, without notifying.
   virtual void SetGridCurrentRow(int row) = 0;
+  // The selected data rows in grid coordinates, ascending.
+  virtual std::vector<int> GridSelectedRows() const = 0;
 
   // ---- Services -------------------------------------------------------------------------------
 
@@ -123,6 +146,15 @@ class IToolkit {
   // directory exists. The chosen folder's full path, or nothing when cancelled.
   virtual std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,
                                                         std::u16string_view start) = 0;
+  // A popup menu at the mouse pointer: the index of the chosen item, or nothing when the
+  // operator dismissed it.
+  virtual std::optional<int> ShowPopupMenu(std::span<const TMenuItem> items) = 0;
+  // The modal save dialog titled `title`, suggesting `fileName`, offering `types` (the first
+  // one chosen at start). The chosen path, with the chosen type's extension added when the name
+  // has none, or nothing when cancelled. It asks the operator before it names an existing file.
+  virtual std::optional<TSaveTarget> ChooseSaveFile(std::u16string_view title,
+                                                    std::u16string_view fileName,
+                                                    std::span<const TFileType> types) = 0;
   // Modal boxes with an OK button: information, and the error box of a failed command.
   virtual void ShowInformation(std::u16string_view title, std::u16string_view text) = 0;
   virtual void ShowError(std::u16string_view title, std::u16string_view message) = 0;

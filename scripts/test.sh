@@ -22,6 +22,7 @@ for config in release asan; do
   echo "=== $config: tests"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$build" --output-on-failure -j "$jobs"
+  if [[ $config == release ]]; then scripts/e2e-linux.sh --build "$build"; fi
 done
 scripts/test-windows.sh
 scripts/fuzz.sh 30

@@ -1,5 +1,6 @@
 // Program entry: the application object, the main window on the task bar, the message loop.
 
+#include "app/qt/qt_text.h"
 #include "app/qt/qt_window.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -8,7 +9,11 @@ int main(int argc, char** argv) {
   app::TApplication application(argc, argv);
   app::TApplication::setApplicationName(QStringLiteral("korlo-log-analyzer"));
   app::LoadChineseTranslations(application);
-  app::TQtWindow window(platform::NativeFileSystem(), platform::SystemAnsiCodePage());
+  // A server root named on the command line replaces the default one.
+  const QStringList arguments = QApplication::arguments();
+  const std::u16string root =
+      arguments.size() > 1 ? app::ToU16(arguments.at(1)) : std::u16string(core::kDefaultRoot);
+  app::TQtWindow window(platform::NativeFileSystem(), platform::SystemAnsiCodePage(), root);
   window.show();
   return app::TApplication::exec();
 }

@@ -5,11 +5,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -19,6 +21,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <algorithm>
 #include <exception>
 
 #include "app/qt/action_list_box.h"
@@ -87,8 +90,9 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
-TQtWindow::TQtWindow(const platform::IFileSystem& fileSystem, platform::CodePage ansiCodePage)
-    : form_(std::make_unique<form::TForm1>(*this, fileSystem, ansiCodePage)) {
+TQtWindow::TQtWindow(const platform::IFileSystem& fileSystem, platform::CodePage ansiCodePage,
+                     std::u16string startRoot)
+    : form_(std::make_unique<form::TForm1>(*this, fileSystem, ansiCodePage, std::move(startRoot))) {
   qApp->installEventFilter(this);
   form_->Create();
 }
@@ -147,9 +151,14 @@ void TQtWindow::CreateControl(const form::TControlSpec& spec) {
     case TControlKind::kLabel:
       widget = new QLabel(text, parent);
       break;
-    case TControlKind::kComboBox:
-      widget = new QComboBox(parent);
+    case TControlKind::kComboBox: {
+      auto* combo = new QComboBox(parent);
+      // Only the operator's choice notifies: the program's changes block the signal.
+      connect(combo, &QComboBox::currentIndexChanged, this,
+              [this, id] { form_->ComboChanged(id); });
+      widget = combo;
       break;
+    }
     case TControlKind::kCheckBox:
       widget = new QCheckBox(text, parent);
       break;
@@ -193,6 +202,7 @@ void TQtWindow::CreateControl(const form::TControlSpec& spec) {
       grid_->onKeyDown = [this](form::TKey key, form::TShift shift) {
         return form_->GridKeyDown(key, shift);
       };
+      grid_->onContextMenu = [this](form::TGridCell cell) { form_->GridContextMenu(cell); };
       widget = grid_;
       break;
     }
@@ -347,6 +357,7 @@ QListWidget* TQtWindow::List(TControl control) const {
 
 void TQtWindow::ClearItems(TControl list) {
   if (auto* combo = As<QComboBox>(list)) {
+    const QSignalBlocker programmatic(combo);
     combo->clear();
   } else if (QListWidget* items = List(list)) {
     const QSignalBlocker programmatic(items);
@@ -356,6 +367,7 @@ void TQtWindow::ClearItems(TControl list) {
 
 void TQtWindow::AddItem(TControl list, std::u16string_view text) {
   if (auto* combo = As<QComboBox>(list)) {
+    const QSignalBlocker programmatic(combo);
     combo->addItem(ToQString(text));
   } else if (QListWidget* items = List(list)) {
     const QSignalBlocker programmatic(items);
@@ -410,6 +422,7 @@ int TQtWindow::CurrentItem(TControl list) const {
 
 void TQtWindow::SetCurrentItem(TControl list, int index) {
   if (auto* combo = As<QComboBox>(list)) {
+    const QSignalBlocker programmatic(combo);
     combo->setCurrentIndex(index);
   } else if (QListWidget* items = List(list)) {
     const QSignalBlocker programmatic(items);
@@ -469,6 +482,15 @@ void TQtWindow::SetGridCurrentRow(int row) {
   if (grid_) grid_->SetCurrentRow(row);
 }
 
+std::vector<int> TQtWindow::GridSelectedRows() const {
+  std::vector<int> rows;
+  if (!grid_) return rows;
+  for (const QModelIndex& index : grid_->selectionModel()->selectedRows())
+    rows.push_back(index.row() + 1);
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
 // ---- Services
 // -------------------------------------------------------------------------------------
 
@@ -512,6 +534,45 @@ std::optional<std::u16string> TQtWindow::ChooseDirectory(std::u16string_view pro
       TFolderBrowser::Choose(this, ToQString(prompt), ToQString(platform::NativePathText(start)));
   if (!chosen) return std::nullopt;
   return ToU16(*chosen);
+}
+
+std::optional<int> TQtWindow::ShowPopupMenu(std::span<const form::TMenuItem> items) {
+  QMenu menu(this);
+  std::vector<QAction*> actions;
+  for (const form::TMenuItem& item : items) {
+    QAction* action = menu.addAction(ToQString(item.text));
+    action->setEnabled(item.enabled);
+    actions.push_back(action);
+  }
+  const QAction* chosen = menu.exec(QCursor::pos());
+  const auto found = std::find(actions.begin(), actions.end(), chosen);
+  if (chosen == nullptr || found == actions.end()) return std::nullopt;
+  return static_cast<int>(found - actions.begin());
+}
+
+std::optional<form::TSaveTarget> TQtWindow::ChooseSaveFile(std::u16string_view title,
+                                                           std::u16string_view fileName,
+                                                           std::span<const form::TFileType> types) {
+  QStringList filters;
+  for (const form::TFileType& type : types) {
+    filters << ToQString(type.description) + QStringLiteral(" (*.") + ToQString(type.extension) +
+                   QStringLiteral(")");
+  }
+  QFileDialog dialog(this, ToQString(title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(filters);
+  dialog.selectFile(ToQString(fileName));
+  const auto typeOf = [&filters](const QString& filter) {
+    return std::max(0, static_cast<int>(filters.indexOf(filter)));
+  };
+  if (!types.empty()) dialog.setDefaultSuffix(ToQString(types.front().extension));
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+    dialog.setDefaultSuffix(ToQString(types[static_cast<std::size_t>(typeOf(filter))].extension));
+  });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return form::TSaveTarget{ToU16(dialog.selectedFiles().front()),
+                           typeOf(dialog.selectedNameFilter())};
 }
 
 void TQtWindow::ShowInformation(std::u16string_view title, std::u16string_view text) {

@@ -40,8 +40,10 @@ void LoadChineseTranslations(QApplication& application);
 // placed where the form says (no Qt layouts); every notification goes to the form.
 class TQtWindow : public QWidget, public form::IToolkit {
  public:
-  // Makes the form on this window and creates it; the window is not shown yet.
-  TQtWindow(const platform::IFileSystem& fileSystem, platform::CodePage ansiCodePage);
+  // Makes the form on this window and creates it, on the server root `startRoot`; the window is
+  // not shown yet.
+  TQtWindow(const platform::IFileSystem& fileSystem, platform::CodePage ansiCodePage,
+            std::u16string startRoot = std::u16string(core::kDefaultRoot));
   ~TQtWindow() override;
 
   form::TForm1& Form() { return *form_; }
@@ -91,12 +93,17 @@ class TQtWindow : public QWidget, public form::IToolkit {
   void SetGridRowCount(int dataRows) override;
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
+  std::vector<int> GridSelectedRows() const override;
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
   void ProcessPendingEvents() override;
   std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,
                                                 std::u16string_view start) override;
+  std::optional<int> ShowPopupMenu(std::span<const form::TMenuItem> items) override;
+  std::optional<form::TSaveTarget> ChooseSaveFile(std::u16string_view title,
+                                                  std::u16string_view fileName,
+                                                  std::span<const form::TFileType> types) override;
   void ShowInformation(std::u16string_view title, std::u16string_view text) override;
   void ShowError(std::u16string_view title, std::u16string_view message) override;
 

@@ -1,5 +1,6 @@
 #include "app/qt/string_grid.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -111,6 +112,15 @@ void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
     onSelectCell({0, current.row() + 1});
   }
   QTableView::currentChanged(current, previous);
+}
+
+void TStringGrid::contextMenuEvent(QContextMenuEvent* event) {
+  if (!onContextMenu) return;
+  const form::TGridCell cell = event->reason() == QContextMenuEvent::Mouse
+                                   ? CellAt(event->pos())  // the viewport's, as delivered
+                                   : form::TGridCell{0, CurrentRow()};
+  onContextMenu(cell);
+  event->accept();
 }
 
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {

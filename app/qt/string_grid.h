@@ -20,7 +20,9 @@ namespace app {
 // - onMouseDown(button, shift, cell) after any press of any button, the header row included,
 //   with {-1, -1} outside the cells; a press with another button than the left one, or on the
 //   header, selects nothing;
-// - onKeyDown(key, shift) for each key press before the grid handles it; true consumes the key.
+// - onKeyDown(key, shift) for each key press before the grid handles it; true consumes the key;
+// - onContextMenu(cell) when the operator asks for the context menu: on the cell under the mouse
+//   pointer, or for the menu key on the current row's first cell.
 class TStringGrid : public QTableView {
  public:
   TStringGrid(TResultsModel::TCellText cellText, QWidget* parent);
@@ -39,11 +41,13 @@ class TStringGrid : public QTableView {
   std::function<void(form::TMouseButton button, form::TShift shift, form::TGridCell cell)>
       onMouseDown;
   std::function<bool(form::TKey key, form::TShift shift)> onKeyDown;
+  std::function<void(form::TGridCell cell)> onContextMenu;
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

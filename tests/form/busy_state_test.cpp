@@ -28,6 +28,8 @@ std::vector<std::string> EnableLines(bool enabled) {
     lines.push_back("enable " + std::string(form::ControlName(control)) +
                     (enabled ? " true" : " false"));
   }
+  // The code page box, which the window has beyond the seventeen, follows them.
+  lines.push_back(std::string("enable cboCodePage") + (enabled ? " true" : " false"));
   return lines;
 }
 

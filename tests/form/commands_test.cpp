@@ -342,11 +342,17 @@ TEST_F(CommandsTest, TheWindowsShortcutsFocusTheKeywordAndLoad) {
       {"Ctrl+Shift+L", TKey::kL, TShift::kCtrl | TShift::kShift, true, noSelection},
       {"Alt+L", TKey::kL, TShift::kAlt, false, {}},
       {"Ctrl+C outside the grid", TKey::kC, TShift::kCtrl, false, {}},
-      {"Ctrl+S", TKey::kS, TShift::kCtrl, false, {}},
+      {"Ctrl+S: the export, cancelled",
+       TKey::kS,
+       TShift::kCtrl,
+       true,
+       {"save 导出结果 | 查询结果.csv | csv txt"}},
+      {"S", TKey::kS, TShift::kNone, false, {}},
       {"Ctrl+Space", TKey::kSpace, TShift::kCtrl, false, {}},
       {"Ctrl with an unknown key", TKey::kOther, TShift::kCtrl, false, {}},
   };
   toolkit.Paste(edtKeyword1, u"a1");
+  toolkit.saveAnswers.push_back(std::nullopt);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     toolkit.ClearTranscript();

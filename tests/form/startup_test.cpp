@@ -70,6 +70,8 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
       {cboColumn2, K::kComboBox, Panel2, {490, 57, 100, 23}, u"", u"", 0},
       {edtKeyword2, K::kEdit, Panel2, {600, 57, 120, 23}, u"", u"关键词2", 0},
       {chkExact2, K::kCheckBox, Panel2, {730, 59, 80, 17}, u"精确查找2", u"", 0},
+      {lblCodePage, K::kLabel, Panel2, {820, 60, 0, 0}, u"编码", u"", 0},
+      {cboCodePage, K::kComboBox, Panel2, {855, 57, 100, 23}, u"", u"", 0},
       {pnlLeft, K::kPanel, kWindow, {0, 100, 280, 581}, u"", u"", 0},
       {lblDateFolder, K::kLabel, pnlLeft, {10, 10, 0, 0}, u"日期文件夹:", u"", 0},
       {lstDateFolders, K::kDateList, pnlLeft, {10, 30, 260, 200}, u"", u"", 15},
@@ -111,8 +113,8 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
   EXPECT_EQ(Names(toolkit.TabOrder()),
             (std::vector<std::string>{
                 "edtPath", "btnSelectPath", "btnLoadSearch", "btnHelp", "cboColumn1", "edtKeyword1",
-                "chkExact1", "cboColumn2", "edtKeyword2", "chkExact2", "lstDateFolders",
-                "btnRefreshDates", "btnSelectAll", "btnDeselectAll", "lstActions",
+                "chkExact1", "cboColumn2", "edtKeyword2", "chkExact2", "cboCodePage",
+                "lstDateFolders", "btnRefreshDates", "btnSelectAll", "btnDeselectAll", "lstActions",
                 "btnSelectAllActions", "btnClearAllActions", "StringGrid1"}));
 }
 
@@ -223,6 +225,8 @@ TEST_F(StartupTest, PlacesTheWindowCentredInTheWorkArea) {
       {"task bar on the left, second monitor",
        {1980, 50, 1600, 900},
        "windowbounds 2172 130 1216 739"},
+      // A screen smaller than the window: the window fits it instead of starting off it.
+      {"1024 x 768 with a task bar", {0, 0, 1024, 728}, "windowbounds 0 0 1024 728"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -238,6 +242,20 @@ TEST_F(StartupTest, PlacesTheWindowCentredInTheWorkArea) {
     for (const std::string& line : placed)
       EXPECT_EQ(line, c.placed);
   }
+}
+
+TEST_F(StartupTest, StartsOnTheRootTheCommandLineNames) {
+  TempTree other;
+  WriteDay(other, "2024-05-06", {"a"});
+  DefaultRootRedirect fileSystem(defaultRoot.WindowsStylePath());
+  FakeToolkit screen;
+  form::TForm1 window(screen, fileSystem, platform::kCodePageGbk, other.WindowsStylePath());
+  screen.Attach(window);
+  window.Create();
+  EXPECT_EQ(Utf8(screen.Text(edtPath)), Utf8(other.WindowsStylePath()));
+  EXPECT_EQ(Utf8(window.State().FSelectedPath), Utf8(other.WindowsStylePath()));
+  EXPECT_EQ(screen.Control(lstDateFolders).items, std::vector<std::u16string>{u"2024-05-06"});
+  EXPECT_EQ(Utf8(screen.Text(lblStatus)), "状态：未加载");
 }
 
 }  // namespace

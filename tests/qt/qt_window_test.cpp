@@ -4,10 +4,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -317,6 +321,86 @@ class QtWindowTest : public QObject {
     const QPalette palette = keyword->palette();
     QCOMPARE(palette.color(QPalette::Disabled, QPalette::PlaceholderText),
              palette.color(QPalette::Active, QPalette::PlaceholderText));
+  }
+
+  void aComboNotifiesTheOperatorsChoiceOnly() {
+    Window window;
+    window.ShowAndWait();
+    window.SetCurrentItem(TControl::cboCodePage, 4);  // the program: silent
+    QCOMPARE(window.Form().Core().CodePageChoice(), core::TCodePageChoice::kSystem);
+    auto* combo = window.Get<QComboBox>(TControl::cboCodePage);
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Up);  // the operator: 自动 to UTF-8
+    QCOMPARE(window.CurrentItem(TControl::cboCodePage), 3);
+    QCOMPARE(window.Form().Core().CodePageChoice(), core::TCodePageChoice::kUtf8);
+  }
+
+  void theGridReportsItsSelectedRowsAndItsContextMenu() {
+    Window window;
+    window.ShowAndWait();
+    window.ShowRecords(6);
+    app::TStringGrid* grid = window.Grid();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(grid, 1, 2));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, CellCentre(grid, 1, 4));
+    QCOMPARE(window.GridSelectedRows(), (std::vector<int>{2, 3, 4}));
+
+    // The context menu on a cell: the menu the form decides, at the mouse pointer; choosing
+    // "复制选中行" copies the rows.
+    QStringList shown;
+    QTimer::singleShot(0, &window, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      for (QAction* action : menu->actions())
+        shown << action->text() + (action->isEnabled() ? QString() : QStringLiteral("(off)"));
+      menu->setActiveAction(menu->actions().at(1));
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    const QPoint at = CellCentre(grid, 1, 3);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &event);
+    QCOMPARE(shown, (QStringList{QStringLiteral("导出结果..."), QStringLiteral("复制选中行"),
+                                 QStringLiteral("按此值查询")}));
+    const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 5);  // the header, three rows, and the end of the last line
+    QVERIFY(lines.at(1).startsWith(QStringLiteral("2\tacc2\t")));
+
+    // "按此值查询" takes the value of the cell the menu was opened on.
+    QTimer::singleShot(0, &window, [] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      menu->setActiveAction(menu->actions().at(2));
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    const QPoint onFive = CellCentre(grid, 1, 5);
+    QContextMenuEvent onCell(QContextMenuEvent::Mouse, onFive,
+                             grid->viewport()->mapToGlobal(onFive));
+    QApplication::sendEvent(grid->viewport(), &onCell);
+    QCOMPARE(window.Get<QLineEdit>(TControl::edtKeyword1)->text(), QStringLiteral("acc5"));
+  }
+
+  void theSaveDialogAddsTheChosenTypesExtension() {
+    TempTree tree;
+    Window window;
+    window.ShowAndWait();
+    const form::TFileType types[] = {{u"CSV 文件", u"csv"}, {u"文本文件", u"txt"}};
+    const QString folder = QString::fromStdString(tree.Root().string());
+    QTimer::singleShot(0, &window, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      dialog->setDirectory(folder);
+      dialog->selectNameFilter(dialog->nameFilters().at(1));
+      emit dialog->filterSelected(dialog->nameFilters().at(1));  // as the operator's choice
+      dialog->selectFile(QStringLiteral("result"));
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const std::optional<form::TSaveTarget> target =
+        window.ChooseSaveFile(u"导出结果", u"查询结果.csv", types);
+    QVERIFY(target.has_value());
+    QCOMPARE(app::ToQString(target->path), folder + QStringLiteral("/result.txt"));
+    QCOMPARE(target->type, 1);
+
+    QTimer::singleShot(0, &window, [] { QApplication::activeModalWidget()->close(); });
+    QVERIFY(!window.ChooseSaveFile(u"导出结果", u"查询结果.csv", types).has_value());
   }
 
   void qtsOwnTextsAreChinese() {

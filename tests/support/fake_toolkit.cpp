@@ -189,6 +189,13 @@ void FakeToolkit::PickComboItem(TControl combo, int index) {
   if (TControlState* state = FindItem(combo, index)) state->current = index;
 }
 
+void FakeToolkit::ChooseComboItem(TControl combo, int index) {
+  TControlState* state = FindItem(combo, index);
+  if (!state || state->current == index) return;
+  state->current = index;
+  Form().ComboChanged(combo);
+}
+
 int FakeToolkit::IndexOfDate(std::u16string_view name) const {
   const std::vector<std::u16string>& items = Control(TControl::lstDateFolders).items;
   const auto found = std::find(items.begin(), items.end(), name);
@@ -523,6 +530,15 @@ void FakeToolkit::SetGridCurrentRow(int row) {
   if (row == -1 || (row >= 1 && row <= gridRows_)) gridCurrentRow_ = row;
 }
 
+std::vector<int> FakeToolkit::GridSelectedRows() const {
+  std::vector<int> rows;
+  for (const int row : gridSelection) {
+    if (row >= 1 && row <= gridRows_) rows.push_back(row);
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
 // ---- IToolkit: services -----------------------------------------------------------------------
 
 void FakeToolkit::SetClipboardText(std::u16string_view text) {
@@ -562,6 +578,39 @@ std::optional<std::u16string> FakeToolkit::ChooseDirectory(std::u16string_view p
   }
   std::optional<std::u16string> answer = std::move(directoryAnswers.front());
   directoryAnswers.pop_front();
+  return answer;
+}
+
+std::optional<int> FakeToolkit::ShowPopupMenu(std::span<const form::TMenuItem> items) {
+  std::string line = "menu ";
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) line += '|';
+    if (!items[i].enabled) line += '-';
+    line += Utf8(items[i].text);
+  }
+  Record(line);
+  if (menuAnswers.empty()) {
+    ADD_FAILURE() << "a popup menu opened without a scripted answer";
+    return std::nullopt;
+  }
+  const std::optional<int> answer = menuAnswers.front();
+  menuAnswers.pop_front();
+  return answer;
+}
+
+std::optional<form::TSaveTarget> FakeToolkit::ChooseSaveFile(
+    std::u16string_view title, std::u16string_view fileName,
+    std::span<const form::TFileType> types) {
+  std::string line = "save " + Utf8(title) + " | " + Utf8(fileName) + " |";
+  for (const form::TFileType& type : types)
+    line += " " + Utf8(type.extension);
+  Record(line);
+  if (saveAnswers.empty()) {
+    ADD_FAILURE() << "the save dialog opened without a scripted answer";
+    return std::nullopt;
+  }
+  std::optional<form::TSaveTarget> answer = std::move(saveAnswers.front());
+  saveAnswers.pop_front();
   return answer;
 }
 

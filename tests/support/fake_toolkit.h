@@ -33,6 +33,7 @@ std::string Utf8(std::u16string_view text);
 //   "current NAME INDEX"  "panel INDEX TEXT"  "progress max N"  "progress N"  "columns N"
 //   "rows N" (data rows)  "gridrow N"  "clipboard TEXT"  "timer ID MS"  "cursor hourglass"
 //   "yield"  "choose PROMPT | START"  "info TITLE | TEXT"  "error TITLE | MESSAGE"
+//   "menu ITEM|-ITEM|..." (a disabled item with '-')  "save TITLE | NAME | EXT EXT"
 // Queries (Text, Bounds, ItemAt...) are not recorded. A timer that fires is recorded as
 // "tick ID" before the form hears of it.
 class FakeToolkit : public form::IToolkit {
@@ -84,6 +85,12 @@ class FakeToolkit : public form::IToolkit {
   std::function<void()> onYield;
   // The folder chooser's answers, in order; nullopt is a cancel.
   std::deque<std::optional<std::u16string>> directoryAnswers;
+  // The popup menu's answers (the chosen item's index) and the save dialog's, in order;
+  // nullopt dismisses or cancels.
+  std::deque<std::optional<int>> menuAnswers;
+  std::deque<std::optional<form::TSaveTarget>> saveAnswers;
+  // The grid rows the operator has selected (grid coordinates).
+  std::vector<int> gridSelection;
   // The screen's work area and the window frame around the client area.
   form::TRect workArea{0, 0, 1920, 1040};
   form::TSize frame{16, 39};
@@ -107,6 +114,8 @@ class FakeToolkit : public form::IToolkit {
   // them when it runs).
   void SetCheckBox(form::TControl box, bool checked);
   void PickComboItem(form::TControl combo, int index);
+  // Chooses a combo-box entry as the operator does: the form hears of the change.
+  void ChooseComboItem(form::TControl combo, int index);
   // Makes exactly the named date folders selected, then notifies the form.
   void SelectDates(const std::vector<std::u16string_view>& names);
   // Ctrl+click on one date folder: toggles its selection, then notifies the form.
@@ -174,12 +183,17 @@ class FakeToolkit : public form::IToolkit {
   void SetGridRowCount(int dataRows) override;
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
+  std::vector<int> GridSelectedRows() const override;
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
   void ProcessPendingEvents() override;
   std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,
                                                 std::u16string_view start) override;
+  std::optional<int> ShowPopupMenu(std::span<const form::TMenuItem> items) override;
+  std::optional<form::TSaveTarget> ChooseSaveFile(std::u16string_view title,
+                                                  std::u16string_view fileName,
+                                                  std::span<const form::TFileType> types) override;
   void ShowInformation(std::u16string_view title, std::u16string_view text) override;
   void ShowError(std::u16string_view title, std::u16string_view message) override;
 

@@ -1,0 +1,211 @@
+// What the window offers beyond the grid: the code page choice, the grid's context menu with
+// export, copying rows and querying by a cell's value, and Ctrl+S.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/log_record.h"
+#include "core/result_export.h"
+#include "form_fixture.h"
+
+namespace korlo_test {
+namespace {
+
+using enum form::TControl;
+using form::TGridCell;
+using form::TKey;
+using form::TMouseButton;
+using form::TShift;
+
+constexpr int kExport = 0;
+constexpr int kCopyRows = 1;
+constexpr int kQueryByValue = 2;
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class ResultCommands : public FormTest {
+ protected:
+  // Loads a day of `accounts` and opens the context menu on `cell`, choosing `item`.
+  void LoadDay(const std::vector<std::string>& accounts) {
+    WriteDay(tree, "2024-03-01", accounts);
+    Load(tree, {u"2024-03-01"});
+    toolkit.ClearTranscript();
+  }
+  void ChooseFromMenu(TGridCell cell, std::optional<int> item) {
+    toolkit.menuAnswers.push_back(item);
+    form.GridContextMenu(cell);
+  }
+  std::string Menu() const {
+    const std::vector<std::string> menus = toolkit.Lines({"menu "});
+    return menus.empty() ? std::string() : menus.back();
+  }
+
+  TempTree tree;
+  TempTree exports;
+};
+
+TEST_F(ResultCommands, TheMenuOffersWhatTheCellAndTheResultAllow) {
+  struct Case {
+    const char* name;
+    TGridCell cell;
+    std::vector<int> selection;
+    std::string menu;
+  };
+  const Case cases[] = {
+      {"account cell, a row selected", {1, 2}, {2}, "menu 导出结果...|复制选中行|按此值查询"},
+      {"item name cell", {9, 1}, {}, "menu 导出结果...|-复制选中行|按此值查询"},
+      {"map code cell: not searchable", {3, 1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"row number", {0, 1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"header row", {1, 0}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"empty remark cell", {14, 1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"outside the cells", {-1, -1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
+  };
+  LoadDay(Accounts(3));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    toolkit.gridSelection = c.selection;
+    ChooseFromMenu(c.cell, std::nullopt);
+    EXPECT_EQ(Menu(), c.menu);
+  }
+}
+
+TEST_F(ResultCommands, NothingToExportOrCopyBeforeALoad) {
+  ChooseFromMenu({1, 1}, kExport);  // a disabled item chosen anyway does nothing
+  EXPECT_EQ(Menu(), "menu -导出结果...|-复制选中行|-按此值查询");
+  EXPECT_TRUE(toolkit.Lines({"save "}).empty());
+}
+
+TEST_F(ResultCommands, ExportWritesTheResultWithProgressAndYields) {
+  LoadDay(Accounts(250));
+  const std::u16string path = exports.WindowsStylePath("结果.csv");
+  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 0});
+  ChooseFromMenu({1, 1}, kExport);
+
+  EXPECT_EQ(toolkit.Lines({"save ", "progress", "yield"}),
+            (std::vector<std::string>{"save 导出结果 | 查询结果.csv | csv txt", "progress max 250",
+                                      "progress 0", "progress 100", "yield", "progress 200",
+                                      "yield", "progress 250"}));
+  EXPECT_EQ(Status(), "状态：已导出 250 条记录: " + Utf8(path));
+  std::string expected;
+  core::AppendExportHeader(core::TExportFormat::kCsv, expected);
+  for (std::size_t i = 0; i < State().FFilteredLogs.size(); ++i) {
+    core::AppendExportRow(core::TExportFormat::kCsv, static_cast<std::int64_t>(i + 1),
+                          State().FFilteredLogs[i], expected);
+  }
+  EXPECT_EQ(ReadBytes(exports.Root() / "结果.csv"), expected);
+}
+
+TEST_F(ResultCommands, ExportAsTabSeparatedTextOnCtrlS) {
+  LoadDay({"a\"1", "b,2"});
+  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.txt"), 1});
+  EXPECT_TRUE(toolkit.PressKey(TKey::kS, TShift::kCtrl, StringGrid1));
+  const std::string bytes = ReadBytes(exports.Root() / "r.txt");
+  EXPECT_NE(bytes.find("\r\n1\t\"a\"\"1\"\tname\t5\t"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("\r\n2\tb,2\tname\t5\t"), std::string::npos) << bytes;
+}
+
+TEST_F(ResultCommands, ACancelledExportDoesNothing) {
+  LoadDay(Accounts(2));
+  toolkit.saveAnswers.push_back(std::nullopt);
+  ChooseFromMenu({1, 1}, kExport);
+  EXPECT_EQ(toolkit.Lines({"save ", "text ", "progress"}),
+            std::vector<std::string>{"save 导出结果 | 查询结果.csv | csv txt"});
+}
+
+TEST_F(ResultCommands, AFailedExportShowsTheErrorAndLeavesNoFile) {
+  LoadDay(Accounts(2));
+  const std::u16string path = exports.WindowsStylePath("missing folder\\r.csv");
+  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 0});
+  ChooseFromMenu({1, 1}, kExport);
+  ASSERT_EQ(toolkit.errors.size(), 1u);
+  EXPECT_EQ(Utf8(toolkit.errors[0].first), "KorloPC引擎日志分析工具");
+  EXPECT_EQ(Utf8(toolkit.errors[0].second).rfind(Utf8(path), 0), 0u)
+      << Utf8(toolkit.errors[0].second);
+  EXPECT_EQ(Status(), "状态：导出失败");
+  EXPECT_TRUE(std::filesystem::is_empty(exports.Root()));
+  // The window goes on: a second export works.
+  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.csv"), 0});
+  ChooseFromMenu({1, 1}, kExport);
+  EXPECT_TRUE(std::filesystem::exists(exports.Root() / "r.csv"));
+}
+
+TEST_F(ResultCommands, AnExportKeepsItsRowsWhileAQueryRunsDuringItsYields) {
+  LoadDay(Accounts(300));
+  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.csv"), 0});
+  int yields = 0;
+  toolkit.onYield = [&] {
+    if (++yields != 1) return;
+    toolkit.Paste(edtKeyword1, u"acc7");  // a narrower query, run during the export
+    ASSERT_TRUE(toolkit.Click(btnLoadSearch));
+    form.KeyPreview(TKey::kS, TShift::kCtrl);  // a second export meanwhile is refused
+    EXPECT_EQ(Status(), "状态：正在导出，请稍候...");
+  };
+  ChooseFromMenu({1, 1}, kExport);
+  toolkit.onYield = nullptr;
+  EXPECT_EQ(State().FFilteredLogs.size(), 1u);
+  const std::string bytes = ReadBytes(exports.Root() / "r.csv");
+  EXPECT_NE(bytes.find("\r\n300,acc300,"), std::string::npos);
+  EXPECT_EQ(toolkit.Lines({"save "}).size(), 1u);
+}
+
+TEST_F(ResultCommands, CopiesTheSelectedRowsUnderAHeaderLine) {
+  LoadDay({"a1", "a\"2", "a3"});
+  toolkit.gridSelection = {3, 2};
+  ChooseFromMenu({1, 2}, kCopyRows);
+  std::string header;
+  for (const core::TGridColumn& column : core::GRID_HEADERS)
+    header += (header.empty() ? "" : "\t") + Utf8(column.header);
+  const std::string clipboard = Utf8(toolkit.ClipboardText());
+  EXPECT_EQ(clipboard.substr(0, clipboard.find("\r\n")), header);
+  EXPECT_NE(clipboard.find("\r\n2\t\"a\"\"2\"\tname\t5\t"), std::string::npos) << clipboard;
+  EXPECT_NE(clipboard.find("\r\n3\ta3\tname\t5\t"), std::string::npos) << clipboard;
+  EXPECT_EQ(clipboard.find("a1"), std::string::npos);
+  EXPECT_TRUE(clipboard.ends_with("\r\n"));
+  EXPECT_EQ(Status(), "状态：已复制 2 行");
+}
+
+TEST_F(ResultCommands, QueriesByTheCellsValueOnItsColumn) {
+  WriteDay(tree, "2024-03-01", {"kr1", "kr12", "kr1", "kr2 "});
+  Load(tree, {u"2024-03-01"});
+  ChooseFromMenu({1, 1}, kQueryByValue);
+  EXPECT_EQ(Utf8(toolkit.Text(edtKeyword1)), "kr1");
+  EXPECT_EQ(Utf8(toolkit.ItemText(cboColumn1, toolkit.CurrentItem(cboColumn1))), "帐号");
+  EXPECT_TRUE(toolkit.IsChecked(chkExact1));
+  EXPECT_EQ(State().FFilteredLogs.size(), 2u);  // kr1 twice, not kr12
+  EXPECT_EQ(Status(), "状态：找到 2 条匹配记录");
+
+  // A value with a blank at its end is looked for as a part of the field: the query trims.
+  toolkit.Paste(edtKeyword1, u"");
+  ASSERT_TRUE(toolkit.Click(btnLoadSearch));
+  ChooseFromMenu({1, 4}, kQueryByValue);
+  EXPECT_FALSE(toolkit.IsChecked(chkExact1));
+  ASSERT_EQ(State().FFilteredLogs.size(), 1u);
+  EXPECT_EQ(Utf8(State().FFilteredLogs[0].Account()), "kr2 ");
+}
+
+TEST_F(ResultCommands, ChangingTheCodePageReloadsOnTheNextPress) {
+  EXPECT_EQ(toolkit.Control(cboCodePage).items,
+            (std::vector<std::u16string>{u"系统默认", u"GBK", u"GB18030", u"UTF-8", u"自动"}));
+  EXPECT_EQ(toolkit.CurrentItem(cboCodePage), 0);
+  // 帐号 in UTF-8, which the system code page (GBK) reads as other characters.
+  tree.WriteFile("LogServer/BaseDir/2024-03-01/a.log", "0\t\xE5\xB8\x90\xE5\x8F\xB7\t2\r\n");
+  Load(tree, {u"2024-03-01"});
+  EXPECT_NE(Cell(1, 1), "帐号");
+  toolkit.ChooseComboItem(cboCodePage, 4);  // automatic
+  EXPECT_EQ(LoadCaption(), "加载");
+  EXPECT_EQ(Status(), "状态：编码已更改，请点击加载按钮重新加载");
+  ASSERT_TRUE(toolkit.Click(btnLoadSearch));
+  EXPECT_EQ(Cell(1, 1), "帐号");
+  EXPECT_EQ(LoadCaption(), "查询/刷新");
+}
+
+}  // namespace
+}  // namespace korlo_test
