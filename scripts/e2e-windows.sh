@@ -10,8 +10,10 @@
 #      and loaded with Ctrl+L; the account cell of row 1 is clicked and copied with Ctrl+C;
 #   4. a keyword in 关键词1 and Ctrl+L run a query; the item-name cell of row 1 is copied;
 #   5. the keyword is cleared, an action's check box is clicked, and Ctrl+L runs the query again;
-#   6. every copy must put the expected text on the clipboard and "已复制: TEXT" in the caption;
-#   7. a screenshot of the window goes to docs/screenshot-windows.png; the window is closed with
+#   6. the grid's context menu on row 2's account runs "按此值查询": row 1 then shows that account;
+#   7. Ctrl+S exports the result through the save dialog: the file must equal logbench --export;
+#   8. every copy must put the expected text on the clipboard and "已复制: TEXT" in the caption;
+#   9. a screenshot of the window goes to docs/screenshot-windows.png; the window is closed with
 #      Alt+F4 and must end the program.
 #
 # Needs build/mingw (scripts/test-windows.sh builds it) and build/release/bench/{loggen,logbench}
@@ -229,6 +231,42 @@ key ctrl+a BackSpace
 click $((10 + 2 + 25 + 8)) $((100 + 290 + 2 + action * 17 + 8))
 key ctrl+l
 copy_and_check 9 "$(cell "$work/action.txt" 9)" "action $action ticked, row 1 物品名称"
+
+step "query by a cell's value (context menu)"
+value=$(sed -n 2p "$work/action.txt" | cut -f 2) # row 2's account in the action's result
+x mousemove --window "$window" "$(column_x 1)" $((grid_row1_y + 20)) click 3
+sleep 1
+x key Down Down Down Return # 导出结果..., 复制选中行, 按此值查询 (the menu has the keyboard)
+dump "$work/by-value.txt" --toggle "$action" --kw1 "$value" --col1 帐号 --exact1 1
+copy_and_check 1 "$value" "按此值查询 $value, row 1 帐号"
+copy_and_check 9 "$(cell "$work/by-value.txt" 9)" "按此值查询 $value, row 1 物品名称"
+
+step "export (Ctrl+S)"
+"$logbench" --root "$root" --dates "$dates" --codepage GBK --toggle "$action" --kw1 "$value" \
+  --col1 帐号 --exact1 1 --export "$work/expected.csv" >/dev/null
+key ctrl+s
+dialog=""
+for _ in $(seq 1 100); do
+  dialog=$(xdotool search --name "^导出结果\$" 2>/dev/null | head -n 1 || true)
+  [[ -n $dialog ]] && break
+  sleep 0.1
+done
+[[ -n $dialog ]] || fail "no save dialog after Ctrl+S"
+sleep 0.5
+exported="Z:${work//\//\\}\\exported.csv"
+x windowfocus --sync "$dialog" || true
+x key ctrl+a
+x type --delay 15 "$exported"
+x key Return
+for _ in $(seq 1 100); do
+  [[ -s $work/exported.csv ]] && break
+  sleep 0.1
+done
+[[ -s $work/exported.csv ]] || fail "no exported file at $work/exported.csv"
+sleep 0.5
+cmp -s "$work/expected.csv" "$work/exported.csv" ||
+  fail "the exported file differs from logbench --export: $(cmp "$work/expected.csv" "$work/exported.csv")"
+echo "export: $(wc -c <"$work/exported.csv") bytes, as logbench --export writes them"
 
 step "screenshot"
 import -window "$window" "$screenshot"

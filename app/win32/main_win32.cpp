@@ -3,6 +3,7 @@
 // the window closes.
 
 #include "app/win32/error_box.h"
+#include "app/win32/wide_text.h"
 #include "app/win32/win32_toolkit.h"
 #include "app/win32/win_api.h"
 #include "form/Unit1.h"
@@ -22,7 +23,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
   int exitCode = 1;
   try {
     app::Win32Toolkit toolkit(instance);
-    form::TForm1 form(toolkit, platform::NativeFileSystem(), platform::SystemAnsiCodePage());
+    // A server root named on the command line replaces the default one.
+    std::u16string root(core::kDefaultRoot);
+    int argumentCount = 0;
+    if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount)) {
+      if (argumentCount > 1) root = app::FromWide(arguments[1]);
+      LocalFree(arguments);
+    }
+    form::TForm1 form(toolkit, platform::NativeFileSystem(), platform::SystemAnsiCodePage(), root);
     toolkit.Attach(form);
     form.Create();
     toolkit.Show(showCommand);

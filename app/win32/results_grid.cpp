@@ -93,6 +93,17 @@ int ResultsGrid::ColumnCount() const {
   return static_cast<int>(SendMessageW(header_, HDM_GETITEMCOUNT, 0, 0));
 }
 
+std::vector<int> ResultsGrid::SelectedRows() const {
+  std::vector<int> rows;
+  if (list_ == nullptr) return rows;
+  int item = -1;
+  while ((item = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(item),
+                                               LVNI_SELECTED))) >= 0) {
+    rows.push_back(item + 1);
+  }
+  return rows;
+}
+
 int ResultsGrid::CurrentRow() const {
   const int item = FocusedItem();
   return item >= 0 ? item + 1 : -1;
@@ -307,11 +318,22 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
         rightPressed_ = false;
         POINT screen = MousePoint(lParam);
         ClientToScreen(window, &screen);
-        DefSubclassProc(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
-                        MAKELPARAM(screen.x, screen.y));
+        SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                     MAKELPARAM(screen.x, screen.y));
         return 0;
       }
       break;
+    case WM_CONTEXTMENU: {
+      // From the keyboard (-1) on the focused row; from the mouse on the cell under it.
+      form::TGridCell cell{0, CurrentRow()};
+      if (lParam != -1) {
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(window, &point);
+        cell = CellAt(point);
+      }
+      form_.GridContextMenu(cell);
+      return 0;
+    }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       swallowChar_ = false;

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/win32/dpi_scale.h"
 #include "app/win32/win_api.h"
@@ -25,6 +26,8 @@ namespace app {
 //   see them; the release of the right button still raises WM_CONTEXTMENU);
 // - presses on a header item (not on a divider) reach the form as presses on row 0, and the
 //   header still sizes columns;
+// - the context menu (the right button's release, the menu key, Shift+F10) reaches the form with
+//   the cell under the mouse, or for the keyboard with the focused row's first cell;
 // - keys reach the form before the list view; keyboard navigation that moves the focused row
 //   selects column 0 of the new row in the form, right after the list view has moved it.
 class ResultsGrid {
@@ -40,6 +43,8 @@ class ResultsGrid {
   void SetRowCount(int dataRows);
   int CurrentRow() const;
   void SetCurrentRow(int row);
+  // The selected data rows in grid coordinates, ascending.
+  std::vector<int> SelectedRows() const;
   // Re-measures the row height and rescales the column widths after the font or the monitor's
   // resolution changed from `oldDpi`.
   void Rescale(int oldDpi);

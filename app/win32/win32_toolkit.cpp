@@ -733,6 +733,65 @@ std::optional<std::u16string> Win32Toolkit::ChooseDirectory(std::u16string_view 
   return FromWide(path);
 }
 
+std::vector<int> Win32Toolkit::GridSelectedRows() const {
+  return grid_ != nullptr ? grid_->SelectedRows() : std::vector<int>{};
+}
+
+std::optional<int> Win32Toolkit::ShowPopupMenu(std::span<const form::TMenuItem> items) {
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return std::nullopt;
+  // Command identifiers from 1: TrackPopupMenu answers 0 for a dismissed menu.
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const std::wstring text = ToWide(items[i].text);
+    const UINT state = items[i].enabled ? UINT{MF_ENABLED} : UINT{MF_GRAYED};
+    AppendMenuW(menu, UINT{MF_STRING} | state, i + 1, text.c_str());
+  }
+  POINT at{};
+  GetCursorPos(&at);
+  const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x,
+                                     at.y, 0, window_, nullptr);
+  DestroyMenu(menu);
+  if (chosen <= 0) return std::nullopt;
+  return static_cast<int>(chosen) - 1;
+}
+
+std::optional<form::TSaveTarget> Win32Toolkit::ChooseSaveFile(
+    std::u16string_view title, std::u16string_view fileName,
+    std::span<const form::TFileType> types) {
+  // "Description (*.ext)\0*.ext\0...\0\0"
+  std::wstring filter;
+  for (const form::TFileType& type : types) {
+    const std::wstring extension = ToWide(type.extension);
+    filter += ToWide(type.description) + L" (*." + extension + L")";
+    filter.push_back(L'\0');
+    filter += L"*." + extension;
+    filter.push_back(L'\0');
+  }
+  filter.push_back(L'\0');
+  std::wstring path = ToWide(fileName);
+  path.resize(std::max<std::size_t>(path.size() + 1, 32768), L'\0');
+  const std::wstring wideTitle = ToWide(title);
+  const std::wstring defaultExtension = types.empty() ? L"" : ToWide(types.front().extension);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = window_;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = wideTitle.c_str();
+  // A name typed without an extension gets the chosen type's (Explorer-style dialogs follow
+  // the selected filter when a default extension is set).
+  dialog.lpstrDefExt = defaultExtension.c_str();
+  dialog.Flags =
+      OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameW(&dialog)) return std::nullopt;
+  const int type = dialog.nFilterIndex >= 1 && dialog.nFilterIndex <= types.size()
+                       ? static_cast<int>(dialog.nFilterIndex) - 1
+                       : 0;
+  return form::TSaveTarget{FromWide(path.c_str()), type};
+}
+
 void Win32Toolkit::ShowInformation(std::u16string_view title, std::u16string_view text) {
   const std::wstring wideTitle = ToWide(title);
   const std::wstring wideText = ToWide(text);
@@ -775,6 +834,10 @@ void Win32Toolkit::HandleCommand(WPARAM wParam, LPARAM lParam) {
       break;
     case TControlKind::kDateList:
       if (code == LBN_SELCHANGE) form_->DateListSelectionChanged();
+      break;
+    case TControlKind::kComboBox:
+      // Sent for the operator's choice only, never for CB_SETCURSEL.
+      if (code == CBN_SELCHANGE) form_->ComboChanged(*control);
       break;
     default:
       break;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/win32/action_list.h"
 #include "app/win32/dpi_scale.h"
@@ -77,12 +78,17 @@ class Win32Toolkit final : public form::IToolkit {
   void SetGridRowCount(int dataRows) override;
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
+  std::vector<int> GridSelectedRows() const override;
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
   void ProcessPendingEvents() override;
   std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,
                                                 std::u16string_view start) override;
+  std::optional<int> ShowPopupMenu(std::span<const form::TMenuItem> items) override;
+  std::optional<form::TSaveTarget> ChooseSaveFile(std::u16string_view title,
+                                                  std::u16string_view fileName,
+                                                  std::span<const form::TFileType> types) override;
   void ShowInformation(std::u16string_view title, std::u16string_view text) override;
   void ShowError(std::u16string_view title, std::u16string_view message) override;
 

@@ -6,5 +6,7 @@
 #include "platform/win32/win32_api.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <windowsx.h>
