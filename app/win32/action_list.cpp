@@ -80,19 +80,6 @@ class DeviceContextPainter final : public form::IPainter {
   COLORREF background_ = GetSysColor(COLOR_WINDOW);
 };
 
-form::TMouseButton ButtonOf(UINT message) {
-  switch (message) {
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-      return form::TMouseButton::kRight;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-      return form::TMouseButton::kMiddle;
-    default:
-      return form::TMouseButton::kLeft;
-  }
-}
-
 }  // namespace
 
 ActionList::~ActionList() {
@@ -136,7 +123,7 @@ LRESULT ActionList::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-      form_.ActionListMouseDown(ButtonOf(message), MouseShiftState(wParam),
+      form_.ActionListMouseDown(MouseButtonOf(message), MouseShiftState(wParam),
                                 scale_.FromNative(MousePoint(lParam)));
       return result;
     }

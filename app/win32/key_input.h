@@ -42,6 +42,20 @@ inline form::TShift MouseShiftState(WPARAM flags) {
   return shift;
 }
 
+// The button of a press message (WM_?BUTTONDOWN, WM_?BUTTONDBLCLK).
+inline form::TMouseButton MouseButtonOf(UINT message) {
+  switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      return form::TMouseButton::kRight;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      return form::TMouseButton::kMiddle;
+    default:
+      return form::TMouseButton::kLeft;
+  }
+}
+
 // The point of a mouse message, in the client coordinates of the window that received it.
 inline POINT MousePoint(LPARAM lParam) {
   return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

@@ -11,19 +11,6 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
 
-form::TMouseButton ButtonOf(UINT message) {
-  switch (message) {
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-      return form::TMouseButton::kRight;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-      return form::TMouseButton::kMiddle;
-    default:
-      return form::TMouseButton::kLeft;
-  }
-}
-
 }  // namespace
 
 ResultsGrid::~ResultsGrid() {
@@ -309,7 +296,7 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
       // Not passed on: the list view would select the row under the mouse.
       SetFocus(window);
       rightPressed_ = message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK;
-      form_.GridMouseDown(ButtonOf(message), MouseShiftState(wParam), CellAt(MousePoint(lParam)));
+      form_.GridMouseDown(MouseButtonOf(message), MouseShiftState(wParam), CellAt(MousePoint(lParam)));
       return 0;
     case WM_RBUTTONUP:
       if (rightPressed_) {
@@ -388,7 +375,7 @@ LRESULT ResultsGrid::HandleHeader(HWND window, UINT message, WPARAM wParam, LPAR
         const form::TGridCell cell = (hit.flags & HHT_ONHEADER) != 0 && hit.iItem >= 0
                                          ? form::TGridCell{hit.iItem, 0}
                                          : form::TGridCell{};
-        form_.GridMouseDown(ButtonOf(message), MouseShiftState(wParam), cell);
+        form_.GridMouseDown(MouseButtonOf(message), MouseShiftState(wParam), cell);
       }
       return result;
     }
