@@ -128,6 +128,8 @@ class Win32Toolkit final : public form::IToolkit {
   std::unique_ptr<Splitter> splitter_;
   bool dateListSorted_ = false;
   bool busyCursor_ = false;
+  int progressMax_ = 100;
+  int progressShown_ = -1;  // the filled width the bar last showed, in its pixels
   UINT_PTR nextTimer_ = 1;
   HWND firstFocus_ = nullptr;  // the first control in the tab order
   HWND lastFocus_ = nullptr;   // the control that had the focus when the window was deactivated
