@@ -64,8 +64,13 @@ void ResultsGrid::SetColumns(std::span<const form::TGridColumn> columns) {
 
 void ResultsGrid::SetRowCount(int dataRows) {
   if (list_ == nullptr) return;
+  const int count = dataRows > 0 ? dataRows : 0;
+  const int focused = FocusedItem();
   // Without LVSICF_NOINVALIDATEALL: every row shown is repainted from the new result.
-  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(dataRows > 0 ? dataRows : 0), 0);
+  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+  // The list view drops a focused item that the new count cuts off: the current row moves to
+  // the new last row instead, as the grid's current row does.
+  if (focused >= count && count > 0) SetCurrentRow(count);
   InvalidateRect(list_, nullptr, TRUE);
 }
 
@@ -98,12 +103,12 @@ int ResultsGrid::CurrentRow() const {
 
 void ResultsGrid::SetCurrentRow(int row) {
   if (list_ == nullptr) return;
+  // A row out of range changes nothing, the selection included.
+  const int item = row - 1;
+  if (item < 0 || item >= ItemCount()) return;
   LVITEMW none{};
   none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-  const int item = row - 1;
-  const int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-  if (item < 0 || item >= count) return;
   LVITEMW current{};
   current.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   current.state = LVIS_SELECTED | LVIS_FOCUSED;

@@ -26,7 +26,9 @@ namespace app {
 //
 // The toolkit also turns the window's messages into the form's events. It is created first,
 // then the form on it; Attach gives it the form before the form builds the window (Create).
-class Win32Toolkit final : public form::IToolkit {
+// Not final: the toolkit's tests derive from it to answer the modal dialogs and menus instead
+// of an operator.
+class Win32Toolkit : public form::IToolkit {
  public:
   explicit Win32Toolkit(HINSTANCE instance);
   ~Win32Toolkit() override;
@@ -92,6 +94,10 @@ class Win32Toolkit final : public form::IToolkit {
   void ShowInformation(std::u16string_view title, std::u16string_view text) override;
   void ShowError(std::u16string_view title, std::u16string_view message) override;
 
+ protected:
+  // The native window of a control, or null before it is created and after the window is gone.
+  HWND Handle(form::TControl control) const { return controls_[form::Index(control)]; }
+
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -99,7 +105,6 @@ class Win32Toolkit final : public form::IToolkit {
   // Key preview and dialog navigation for one message taken from the queue, then its dispatch.
   void Dispatch(MSG& message);
 
-  HWND Handle(form::TControl control) const { return controls_[form::Index(control)]; }
   form::TControlKind Kind(form::TControl control) const { return kinds_[form::Index(control)]; }
   bool Is(form::TControl control, form::TControlKind kind) const {
     return Handle(control) != nullptr && Kind(control) == kind;
