@@ -16,9 +16,9 @@ TFieldSpans TRecordBlock::Line(std::uint32_t line) const noexcept {
 
 TRecordBlockBuilder::TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint)
     : block_(new TRecordBlock), capacity_(textCapacity) {
-  if (capacity_ > kMaxTextUnits) throw std::length_error("record block text too large");
+  if (capacity_ > kMaxTextBytes) throw std::length_error("record block text too large");
   // Default-initialised: pages the lines never reach are never touched.
-  block_->text_.reset(new char16_t[capacity_ + kWriteSlack]);
+  block_->text_.reset(new char[capacity_ + kWriteSlack]);
   block_->lines_.reserve(lineHint);
 }
 

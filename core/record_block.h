@@ -16,11 +16,11 @@ namespace core {
 // reads `LogTime`).
 inline constexpr std::size_t kStoredFieldCount = 14;
 
-// The stored fields of one line: one run of text holding the fields one after another, and the
-// offset where each ends.
+// The stored fields of one line: one run of UTF-8 text holding the fields one after another, and
+// the offset where each ends.
 class TFieldSpans {
  public:
-  TFieldSpans(const char16_t* text, const std::uint8_t* narrowEnds,
+  TFieldSpans(const char* text, const std::uint8_t* narrowEnds,
               const std::uint32_t* wideEnds) noexcept
       : text_(text), narrowEnds_(narrowEnds), wideEnds_(wideEnds) {}
 
@@ -29,24 +29,24 @@ class TFieldSpans {
     return narrowEnds_ != nullptr ? narrowEnds_[index] : wideEnds_[index];
   }
   std::size_t Begin(std::size_t index) const noexcept { return index == 0 ? 0 : End(index - 1); }
-  std::u16string_view Field(std::size_t index) const noexcept {
+  std::string_view Field(std::size_t index) const noexcept {
     return {text_ + Begin(index), End(index) - Begin(index)};
   }
   // The run holding stored fields 0 to `count` - 1.
-  std::u16string_view Run(std::size_t count) const noexcept {
+  std::string_view Run(std::size_t count) const noexcept {
     return {text_, count == 0 ? 0 : End(count - 1)};
   }
 
  private:
-  const char16_t* text_;
+  const char* text_;
   const std::uint8_t* narrowEnds_;
   const std::uint32_t* wideEnds_;
 };
 
-// An immutable store of the field texts of many lines, shared by the records made from it and
-// freed with the last of them. Lines whose fields total fewer than 255 units (nearly all: a log
-// line's fields run to about 75) cost 20 bytes of bookkeeping; longer ones are also kept in a
-// side table.
+// An immutable store of the field texts of many lines, as well-formed UTF-8, shared by the records
+// made from it and freed with the last of them. Lines whose fields total fewer than 255 bytes
+// (nearly all: a log line's fields run to about 75 characters, a Chinese one three bytes) cost 20
+// bytes of bookkeeping; longer ones are also kept in a side table.
 class TRecordBlock {
  public:
   std::uint32_t LineCount() const noexcept { return static_cast<std::uint32_t>(lines_.size()); }
@@ -72,7 +72,7 @@ class TRecordBlock {
     std::uint32_t end[kStoredFieldCount];
   };
 
-  std::unique_ptr<char16_t[]> text_;
+  std::unique_ptr<char[]> text_;
   std::vector<TLineEntry> lines_;
   std::vector<TWideLine> wide_;
   std::size_t refs_ = 0;
@@ -104,27 +104,27 @@ class TBlockRef {
 };
 
 // Fills one block, line by line:
-//   char16_t* start = builder.LineStart();
-//   write the stored fields one after another from start, noting where each ends;
+//   char* start = builder.LineStart();
+//   write the stored fields one after another from start as UTF-8, noting where each ends;
 //   builder.CommitLine(ends);
-// The caller keeps every line within FreeUnits() (checked before LineStart); a line's writer
-// may also scribble up to kWriteSlack units past the line's end.
+// The caller keeps every line within FreeBytes() (checked before LineStart); a line's writer
+// may also scribble up to kWriteSlack bytes past the line's end.
 class TRecordBlockBuilder {
  public:
   // The largest text one block can hold: offsets are 32-bit.
-  static constexpr std::size_t kMaxTextUnits = 0xFFFF'FFFFu;
+  static constexpr std::size_t kMaxTextBytes = 0xFFFF'FFFFu;
   static constexpr std::size_t kWriteSlack = 16;
-  // Where each stored field of a line ends, in units from the line's start.
+  // Where each stored field of a line ends, in bytes from the line's start.
   using TFieldEnds = std::array<std::uint32_t, kStoredFieldCount>;
 
-  // Room for `textCapacity` units of field text (at most kMaxTextUnits) and about `lineHint`
+  // Room for `textCapacity` bytes of field text (at most kMaxTextBytes) and about `lineHint`
   // lines. Untouched capacity costs address space, not memory.
   TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint);
 
-  std::size_t FreeUnits() const noexcept { return capacity_ - used_; }
-  char16_t* LineStart() noexcept {
-    char16_t* text = block_->text_.get();
-    textAhead_.Reach(text, used_ * sizeof(char16_t), (capacity_ + kWriteSlack) * sizeof(char16_t));
+  std::size_t FreeBytes() const noexcept { return capacity_ - used_; }
+  char* LineStart() noexcept {
+    char* text = block_->text_.get();
+    textAhead_.Reach(text, used_, capacity_ + kWriteSlack);
     return text + used_;
   }
   void CommitLine(const TFieldEnds& ends);

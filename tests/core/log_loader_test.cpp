@@ -118,7 +118,7 @@ TEST_F(Loader, NulBytesStayInsideTheirField) {
   Select({u"2024-03-01"});
   h.analyzer.LoadLogData();
   ASSERT_EQ(h.State().FAllLogs.size(), 1u);
-  EXPECT_EQ(h.State().FAllLogs[0].Account(), std::u16string_view(u"A\0B", 3));
+  EXPECT_EQ(h.State().FAllLogs[0].Account(), std::string_view("A\0B", 3));
 }
 
 TEST_F(Loader, DecodesGbkAndNeverMatchesOnHalfACharacter) {
