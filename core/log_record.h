@@ -37,10 +37,11 @@ inline constexpr std::size_t kLogFieldCount = 15;
 inline constexpr std::array<std::uint8_t, kStoredFieldCount> kFieldLinePart = {
     1, 3, 9, 10, 11, 14, 5, 6, 7, 8, 12, 13, 15, 16};
 
-// One log line as fifteen texts, each well-formed UTF-8. A value: copies compare and read the
-// same, and a copy costs a reference count, never a text copy. The texts live in a shared,
-// immutable block that every record of it keeps alive, so a record stays valid whatever happens
-// to the list it came from. Not thread-safe: records are made, copied and dropped on one thread.
+// One log line as fifteen texts, each well-formed UTF-8. A value of 8 bytes (its block's index in
+// the block registry and its line there): copies compare and read the same, and a copy costs a
+// reference count, never a text copy. The texts live in a shared, immutable block that every
+// record of it keeps alive, so a record stays valid whatever happens to the list it came from.
+// Not thread-safe: records are made, copied and dropped on one thread.
 class TLogRecord {
  public:
   TLogRecord() = default;  // every field empty
@@ -76,6 +77,7 @@ class TLogRecord {
   TBlockRef block_;
   std::uint32_t line_ = 0;
 };
+static_assert(sizeof(TLogRecord) == 8, "a record is a block index and a line");
 
 // Turns one trimmed, non-empty log line into a record: the line is split at every TAB into
 // parts numbered from 0 (no quoting; n TABs give n + 1 parts), each field takes its part when

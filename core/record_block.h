@@ -43,20 +43,14 @@ class TFieldSpans {
   const std::uint32_t* wideEnds_;
 };
 
-// An immutable store of the field texts of many lines, as well-formed UTF-8, shared by the records
-// made from it and freed with the last of them. Lines whose fields total fewer than 255 bytes
-// (nearly all: a log line's fields run to about 75 characters, a Chinese one three bytes) cost 20
-// bytes of bookkeeping; longer ones are also kept in a side table.
+// An immutable store of the field texts of many lines, as well-formed UTF-8, kept in the block
+// registry while records refer to it. Lines whose fields total fewer than 255 bytes (nearly all:
+// a log line's fields run to about 75 characters, a Chinese one three bytes) cost 20 bytes of
+// bookkeeping; longer ones are also kept in a side table.
 class TRecordBlock {
  public:
   std::uint32_t LineCount() const noexcept { return static_cast<std::uint32_t>(lines_.size()); }
   TFieldSpans Line(std::uint32_t line) const noexcept;
-
-  // Intrusive, single-threaded reference count; Release deletes the block at zero.
-  void AddRef() noexcept { ++refs_; }
-  void Release() noexcept {
-    if (--refs_ == 0) delete this;
-  }
 
  private:
   friend class TRecordBlockBuilder;
@@ -75,32 +69,72 @@ class TRecordBlock {
   std::unique_ptr<char[]> text_;
   std::vector<TLineEntry> lines_;
   std::vector<TWideLine> wide_;
-  std::size_t refs_ = 0;
 };
 
-// An owning handle to a block: copying it shares the block.
+// The process-wide table of the record blocks that records refer to, so that a record names its
+// block by a 32-bit index instead of a pointer. Each slot counts the references to its block
+// (TBlockRef, and so every record, in any list or on its own); the block is freed, and its slot
+// taken again by a later block, when the last reference goes. A block therefore lives exactly as
+// long as some record of it: the result list and the grid's copy keep theirs after the next load
+// replaces the list of all records. Single-threaded, like the records: blocks are registered,
+// referenced and released on one thread. The table itself is never freed, so records that outlive
+// main (static ones) stay safe.
+class TBlockRegistry {
+ public:
+  static constexpr std::uint32_t kNoBlock = 0xFFFF'FFFFu;
+
+  // Takes `block` into a free slot with no reference yet and returns its index. Throws
+  // std::length_error when every index below kNoBlock is taken.
+  static std::uint32_t Register(std::unique_ptr<const TRecordBlock> block);
+
+  static const TRecordBlock& Block(std::uint32_t index) noexcept { return *slots_[index].block; }
+  static void AddRef(std::uint32_t index) noexcept { ++slots_[index].refs; }
+  static void Release(std::uint32_t index) noexcept {
+    if (--slots_[index].refs == 0) Free(index);
+  }
+
+  // Slots holding a block; for tests.
+  static std::size_t LiveBlocks() noexcept { return live_; }
+
+ private:
+  struct TSlot {
+    const TRecordBlock* block;  // null in a free slot
+    std::size_t refs;           // in a free slot: the index of the next free slot, or kNoBlock
+  };
+
+  static void Free(std::uint32_t index) noexcept;
+
+  static inline TSlot* slots_ = nullptr;
+  static inline std::uint32_t used_ = 0;      // slots ever handed out
+  static inline std::uint32_t capacity_ = 0;  // slots allocated
+  static inline std::uint32_t firstFree_ = kNoBlock;
+  static inline std::size_t live_ = 0;
+};
+
+// An owning handle to a registered block: copying it counts one more reference.
 class TBlockRef {
  public:
   TBlockRef() = default;
-  explicit TBlockRef(TRecordBlock* block) noexcept : block_(block) {
-    if (block_ != nullptr) block_->AddRef();
+  // Refers to the block in slot `index` (or to none, for kNoBlock).
+  explicit TBlockRef(std::uint32_t index) noexcept : index_(index) {
+    if (index_ != TBlockRegistry::kNoBlock) TBlockRegistry::AddRef(index_);
   }
-  TBlockRef(const TBlockRef& other) noexcept : TBlockRef(other.block_) {}
-  TBlockRef(TBlockRef&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+  TBlockRef(const TBlockRef& other) noexcept : TBlockRef(other.index_) {}
+  TBlockRef(TBlockRef&& other) noexcept
+      : index_(std::exchange(other.index_, TBlockRegistry::kNoBlock)) {}
   TBlockRef& operator=(TBlockRef other) noexcept {
-    std::swap(block_, other.block_);
+    std::swap(index_, other.index_);
     return *this;
   }
   ~TBlockRef() {
-    if (block_ != nullptr) block_->Release();
+    if (index_ != TBlockRegistry::kNoBlock) TBlockRegistry::Release(index_);
   }
 
-  TRecordBlock* Get() const noexcept { return block_; }
-  const TRecordBlock* operator->() const noexcept { return block_; }
-  explicit operator bool() const noexcept { return block_ != nullptr; }
+  const TRecordBlock* operator->() const noexcept { return &TBlockRegistry::Block(index_); }
+  explicit operator bool() const noexcept { return index_ != TBlockRegistry::kNoBlock; }
 
  private:
-  TRecordBlock* block_ = nullptr;
+  std::uint32_t index_ = TBlockRegistry::kNoBlock;
 };
 
 // Fills one block, line by line:

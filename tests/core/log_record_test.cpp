@@ -163,6 +163,47 @@ TEST(TLogRecord, CopiesStayValidAfterTheirSourceListIsGone) {
   EXPECT_FALSE(copies[0] == TLogRecord());
 }
 
+TEST(TLogRecord, IsABlockIndexAndALine) {
+  EXPECT_EQ(sizeof(TLogRecord), 8u);
+  EXPECT_EQ(sizeof(core::TLogList::value_type), 8u);
+}
+
+TEST(TBlockRegistry, FreesABlockWithItsLastRecordAndGivesItsSlotToTheNext) {
+  const std::size_t before = core::TBlockRegistry::LiveBlocks();
+  {
+    TLogRecord first = ParseLogLine(NumberedLine(17));
+    const TLogRecord copy = first;
+    EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before + 1);
+    first = TLogRecord();
+    EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before + 1);
+    EXPECT_EQ(Describe(copy), kAllParts);
+  }
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before);
+  // Many records made and dropped one after another never hold more than one block.
+  for (int i = 0; i < 1000; ++i) {
+    const TLogRecord record = ParseLogLine(NumberedLine(17));
+    ASSERT_EQ(core::TBlockRegistry::LiveBlocks(), before + 1);
+  }
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before);
+}
+
+TEST(TBlockRegistry, RecordsOfManyBlocksReadTheirOwnTextsWhileTheTableGrows) {
+  // More blocks than the table starts with, some dropped on the way so that slots are reused
+  // between the ones that stay.
+  std::vector<TLogRecord> kept;
+  std::vector<std::string> accounts;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string account = "acc" + std::to_string(i);
+    const TLogRecord record = ParseLogLine("0\t" + account);
+    if (i % 3 == 0) continue;  // dropped: its slot goes to the next block
+    kept.push_back(record);
+    accounts.push_back(account);
+  }
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    ASSERT_EQ(kept[i].Account(), accounts[i]) << i;
+  }
+}
+
 TEST(GridColumns, ShowTheFieldsOfTheirHeaders) {
   // Row number first, then each header over the part it is filled from.
   const TLogRecord record = ParseLogLine(NumberedLine(17));
