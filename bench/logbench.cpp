@@ -185,7 +185,7 @@ void WriteDump(const std::string& fileName, const core::TLogList& records) {
     for (const core::TGridColumn& column : core::GRID_HEADERS) {
       if (!column.field) continue;
       line += '\t';
-      line += platform::Utf16ToUtf8(records[row].Field(*column.field));
+      line += records[row].Field(*column.field);
     }
     line += '\n';
     out.write(line.data(), static_cast<std::streamsize>(line.size()));

@@ -437,8 +437,9 @@ class Encoder {
       for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
         if (trail == 0x7F) continue;
         const char sequence[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        char16_t decoded[2];
-        if (decoder.Decode(std::string_view(sequence, 2), decoded) != 1) continue;
+        const std::u16string decoded =
+            platform::Utf8ToUtf16(decoder.Decode(std::string_view(sequence, 2)));
+        if (decoded.size() != 1) continue;
         const auto wanted = gbk_.find(decoded[0]);
         // The first sequence wins where two decode to the same character.
         if (wanted != gbk_.end() && wanted->second.empty()) {

@@ -2,43 +2,54 @@
 
 #include <algorithm>
 
+#include "platform/unicode.h"
 #include "platform/vector_ops.h"
 
 namespace core {
 
 namespace {
 
-constexpr char16_t FoldAscii(char16_t unit) noexcept {
-  return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + (u'a' - u'A')) : unit;
+// A-Z to a-z, a byte of UTF-8 or a UTF-16 unit; nothing else changes.
+template <class Unit>
+constexpr Unit FoldUnit(Unit unit) noexcept {
+  return unit >= Unit{'A'} && unit <= Unit{'Z'} ? static_cast<Unit>(unit + ('a' - 'A')) : unit;
 }
 
-std::u16string FoldAscii(std::u16string_view text) {
-  std::u16string folded(text);
-  for (char16_t& unit : folded)
-    unit = FoldAscii(unit);
-  return folded;
+template <class Text>
+Text FoldAscii(Text text) {
+  for (auto& unit : text)
+    unit = FoldUnit(unit);
+  return text;
 }
 
 // Where the already folded, non-empty `needle` first occurs in `haystack` folded, at or after
 // `from`; npos when it does not.
-std::size_t FindFolded(std::u16string_view haystack, std::u16string_view needle,
+std::size_t FindFolded(std::string_view haystack, std::string_view needle,
                        std::size_t from) noexcept {
-  if (needle.size() > haystack.size()) return std::u16string_view::npos;
-  const char16_t first = needle[0];
-  // The only unit besides `first` that folds to it: its capital, for a lower-case ASCII letter.
-  const char16_t firstCapital =
-      first >= u'a' && first <= u'z' ? static_cast<char16_t>(first - (u'a' - u'A')) : first;
+  if (needle.size() > haystack.size()) return std::string_view::npos;
+  // The only byte besides a lower-case ASCII letter that folds to it is its capital.
+  const auto capital = [](char byte) {
+    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - ('a' - 'A')) : byte;
+  };
+  const char first = needle.front();
+  const char last = needle.back();
   const std::size_t lastStart = haystack.size() - needle.size();
-  const char16_t* text = haystack.data();
+  const char* text = haystack.data();
   for (std::size_t at = from; at <= lastStart; ++at) {
-    at += platform::FindEitherUnit(text + at, lastStart + 1 - at, first, firstCapital);
+    at += platform::FindBytePair(text + at, lastStart + 1 - at, needle.size() - 1, first,
+                                 capital(first), last, capital(last));
     if (at > lastStart) break;
     std::size_t k = 1;
-    while (k < needle.size() && FoldAscii(text[at + k]) == needle[k])
+    while (k < needle.size() && FoldUnit(text[at + k]) == needle[k])
       ++k;
     if (k == needle.size()) return at;
   }
-  return std::u16string_view::npos;
+  return std::string_view::npos;
+}
+
+bool MatchFolded(std::string_view value, std::string_view foldedKeyword) {
+  return !value.empty() &&
+         (foldedKeyword.empty() || FindFolded(value, foldedKeyword, 0) != std::string_view::npos);
 }
 
 }  // namespace
@@ -53,17 +64,21 @@ std::u16string_view TrimText(std::u16string_view text) noexcept {
   return text.substr(first, last - first);
 }
 
-bool MatchText(std::u16string_view value, std::u16string_view keyword, TMatchMode mode) {
+bool MatchText(std::string_view value, std::string_view keyword, TMatchMode mode) {
   if (mode == TMatchMode::kExact) return value == keyword;
-  if (value.empty()) return false;
-  if (keyword.empty()) return true;
-  return FindFolded(value, FoldAscii(keyword), 0) != std::u16string_view::npos;
+  return MatchFolded(value, FoldAscii(std::string(keyword)));
 }
 
 TKeywordCondition::TKeywordCondition(std::u16string_view keyword, std::u16string_view column,
                                      TMatchMode mode)
-    : keyword_(mode == TMatchMode::kFolded ? FoldAscii(keyword) : std::u16string(keyword)),
-      mode_(mode) {
+    : mode_(mode) {
+  if (platform::IsWellFormedUtf16(keyword)) {
+    keyword_ = platform::Utf16ToUtf8(keyword);
+    if (mode_ == TMatchMode::kFolded) keyword_ = FoldAscii(std::move(keyword_));
+  } else {
+    unpaired_ =
+        mode_ == TMatchMode::kFolded ? FoldAscii(std::u16string(keyword)) : std::u16string(keyword);
+  }
   if (column == kAllColumns) {
     scope_ = TScope::kAllSearchable;
     return;
@@ -77,26 +92,31 @@ TKeywordCondition::TKeywordCondition(std::u16string_view keyword, std::u16string
   }
 }
 
+bool TKeywordCondition::MatchesField(std::string_view value) const {
+  if (!unpaired_.empty()) {
+    // A field is well-formed, so it never equals such a keyword.
+    if (mode_ == TMatchMode::kExact || value.empty()) return false;
+    return FoldAscii(platform::Utf8ToUtf16(value)).find(unpaired_) != std::u16string::npos;
+  }
+  if (mode_ == TMatchMode::kExact) return value == keyword_;
+  return MatchFolded(value, keyword_);
+}
+
 bool TKeywordCondition::Matches(const TLogRecord& record) const {
   if (scope_ == TScope::kNone) return false;
   const TFieldSpans spans = record.Spans();
-  const auto matchField = [this](std::u16string_view value) {
-    if (mode_ == TMatchMode::kExact) return value == keyword_;
-    return !value.empty() &&
-           (keyword_.empty() || FindFolded(value, keyword_, 0) != std::u16string_view::npos);
-  };
-  if (scope_ == TScope::kOneField) return matchField(spans.Field(field_));
+  if (scope_ == TScope::kOneField) return MatchesField(spans.Field(field_));
   if (mode_ == TMatchMode::kExact || keyword_.empty()) {
     for (std::size_t i = 0; i < kSearchableColumnCount; ++i) {
-      if (matchField(spans.Field(i))) return true;
+      if (MatchesField(spans.Field(i))) return true;
     }
     return false;
   }
   // The six searchable fields are stored one after another: scan them as one run, and accept a
   // hit only when it lies inside a single field.
-  const std::u16string_view run = spans.Run(kSearchableColumnCount);
+  const std::string_view run = spans.Run(kSearchableColumnCount);
   std::size_t field = 0;
-  for (std::size_t at = FindFolded(run, keyword_, 0); at != std::u16string_view::npos;
+  for (std::size_t at = FindFolded(run, keyword_, 0); at != std::string_view::npos;
        at = FindFolded(run, keyword_, at + 1)) {
     while (spans.End(field) <= at)
       ++field;

@@ -11,16 +11,18 @@ namespace core {
 // How a keyword is compared with a field.
 enum class TMatchMode : std::uint8_t {
   kFolded,  // substring, with A-Z folded to a-z on both sides (no other character folds)
-  kExact,   // the whole field, code unit by code unit, case significant
+  kExact,   // the whole field, character by character, case significant
 };
 
-// Compares one field value with a keyword. Folded: true when the folded keyword occurs in the
-// folded value; an empty value never matches. Exact: true when both are the same text (two empty
-// texts are the same).
-bool MatchText(std::u16string_view value, std::u16string_view keyword, TMatchMode mode);
+// Compares one field value with a keyword, both well-formed UTF-8. Folded: true when the folded
+// keyword occurs in the folded value; an empty value never matches. Exact: true when both are the
+// same text (two empty texts are the same). Since no UTF-8 character's bytes occur inside another
+// character's, bytes that match are characters that match, and A-Z are folded as bytes.
+bool MatchText(std::string_view value, std::string_view keyword, TMatchMode mode);
 
 // One keyword condition, prepared once and tested against many records: the keyword (arriving
-// trimmed and non-empty), the column-box text that binds it and the match mode.
+// trimmed and non-empty) as the window gives it, in UTF-16, the column-box text that binds it and
+// the match mode. The keyword is converted to UTF-8 here, once.
 class TKeywordCondition {
  public:
   TKeywordCondition(std::u16string_view keyword, std::u16string_view column, TMatchMode mode);
@@ -32,7 +34,13 @@ class TKeywordCondition {
  private:
   enum class TScope : std::uint8_t { kNone, kOneField, kAllSearchable };
 
-  std::u16string keyword_;  // already folded in kFolded mode
+  bool MatchesField(std::string_view value) const;
+
+  std::string keyword_;  // UTF-8, already folded in kFolded mode
+  // A keyword holding a lone surrogate (a window can hold one) cannot be UTF-8: such a keyword
+  // is kept as UTF-16, already folded, and compared with the field's UTF-16 units, so that it
+  // matches exactly where its lone surrogates meet halves of a field's surrogate pairs.
+  std::u16string unpaired_;
   TMatchMode mode_;
   TScope scope_ = TScope::kNone;
   std::size_t field_ = 0;  // stored-field index, for kOneField

@@ -1,8 +1,8 @@
 #pragma once
 
 // Splitting a log line into its TAB-separated parts and storing the kept parts as one record.
-// Works on decoded text (char16_t) and on undecoded bytes (char) alike: in every code page the
-// logs may use, TAB is one byte that never occurs inside a multi-byte character.
+// Works on decoded text and on undecoded bytes alike: in every code page the logs may use, and in
+// UTF-8, TAB is one byte that never occurs inside a multi-byte character.
 
 #include <cstddef>
 #include <cstdint>
@@ -37,14 +37,14 @@ TLineParts<Unit> SplitLineParts(const Unit* first, const Unit* last) noexcept {
   return parts;
 }
 
-// Appends the record of one split line to `builder`: `writeField(part, out)` writes the UTF-16
-// text of line part `part` at `out` and returns the units written. The fields never need more
-// units than the line has units, which the caller keeps within builder.FreeUnits().
+// Appends the record of one split line to `builder`: `writeField(part, out)` writes the UTF-8
+// text of line part `part` at `out` and returns the bytes written. The caller keeps the most the
+// fields can take within builder.FreeBytes().
 template <class Unit, class WriteField>
 void AddLineRecord(TRecordBlockBuilder& builder, const TLineParts<Unit>& parts,
                    WriteField&& writeField) {
-  char16_t* const start = builder.LineStart();
-  char16_t* out = start;
+  char* const start = builder.LineStart();
+  char* out = start;
   TRecordBlockBuilder::TFieldEnds ends;
   for (std::size_t field = 0; field < kStoredFieldCount; ++field) {
     const std::size_t part = kFieldLinePart[field];

@@ -117,23 +117,22 @@ class TLineScanner {
   platform::ByteClasses classes_;
 };
 
-// Widens the bytes [from, from + length) to UTF-16 at `out`, sixteen at a time, when they are
-// all ASCII; false, with `out` partly written, when one of them is at or above 0x80. `readable`
-// ends the bytes that may be read (reads go up to fifteen bytes past the part) and `out` must
-// have room for fifteen units past the part.
-inline bool WidenAscii(const char* from, std::size_t length, const char* readable,
-                       char16_t* out) noexcept {
-  constexpr std::size_t kChunk = platform::kWidenChunk;
+// Copies the bytes [from, from + length) to `out`, sixteen at a time, when they are all ASCII
+// (which every code page decodes to themselves); false, with `out` partly written, when one of
+// them is at or above 0x80. `readable` ends the bytes that may be read (reads go up to fifteen
+// bytes past the part) and `out` must have room for fifteen bytes past the part.
+inline bool CopyAscii(const char* from, std::size_t length, const char* readable,
+                      char* out) noexcept {
+  constexpr std::size_t kChunk = platform::kCopyChunk;
   std::size_t i = 0;
   for (; i < length && static_cast<std::size_t>(readable - (from + i)) >= kChunk; i += kChunk) {
-    unsigned high = platform::WidenBytes(from + i, out + i);
+    unsigned high = platform::CopyBytes(from + i, out + i);
     if (length - i < kChunk) high &= (1u << (length - i)) - 1;  // bytes past the part
     if (high != 0) return false;
   }
   for (; i < length; ++i) {
-    const auto byte = static_cast<unsigned char>(from[i]);
-    if (byte >= 0x80) return false;
-    out[i] = byte;
+    if (static_cast<unsigned char>(from[i]) >= 0x80) return false;
+    out[i] = from[i];
   }
   return true;
 }

@@ -21,6 +21,9 @@ constexpr int kReadingProgressSpan = 50;
 constexpr int kCopyProgressStart = 50;
 constexpr int kCopyProgressSpan = 20;
 constexpr int kFilterProgress = 70;
+// Room a record block keeps beyond half as much again as the bytes it is made for, so that a
+// short text whose lines all grow threefold still fits one block.
+constexpr std::size_t kLineGrowthRoom = 4096;
 
 }  // namespace
 
@@ -55,28 +58,38 @@ void TLogAnalyzer::ReadFolderFiles(std::u16string_view folderPath, std::u16strin
     const std::string_view text = decoder.StripByteOrderMark(load.fileBytes);
 
     const char* const textEnd = text.data() + text.size();
-    // Room for every line, as the line feeds count them (lines ended by a CR alone make the list
-    // grow).
-    TRecordBlockBuilder builder(std::min(text.size(), TRecordBlockBuilder::kMaxTextUnits),
-                                platform::CountBytes(text.data(), text.size(), '\n') + 1);
+    // A block's text is sized for the usual growth and a line goes on in a new block when its
+    // most (kMaxGrowth bytes per byte) does not fit: decoding to UTF-8 keeps ASCII as it is and
+    // makes a GBK character three bytes of two, so the kept fields of a GBK line, without their
+    // TABs and the parts not kept, take less than half as much again. Room for every line, as
+    // the line feeds count them (lines ended by a CR alone make the list grow).
+    const auto blockFor = [textEnd](const char* from, std::size_t lineHint) {
+      const auto unread = static_cast<std::size_t>(textEnd - from);
+      return TRecordBlockBuilder(
+          std::min(unread + unread / 2 + kLineGrowthRoom, TRecordBlockBuilder::kMaxTextBytes),
+          lineHint);
+    };
+    TRecordBlockBuilder builder =
+        blockFor(text.data(), platform::CountBytes(text.data(), text.size(), '\n') + 1);
     TLineScanner scanner(text);
     TScannedLine line;
-    // ASCII parts are widened as they are; any other part is decoded.
-    const auto writeField = [&decoder, &line, textEnd](std::size_t part,
-                                                       char16_t* out) -> std::size_t {
+    // ASCII parts are copied as they are; any other part is decoded.
+    const auto writeField = [&decoder, &line, textEnd](std::size_t part, char* out) -> std::size_t {
       const char* from = line.parts.begin[part];
       const auto length = static_cast<std::size_t>(line.parts.end[part] - from);
-      if (WidenAscii(from, length, textEnd, out)) return length;
+      if (CopyAscii(from, length, textEnd, out)) return length;
       return decoder.Decode({from, length}, out);
     };
     while (scanner.Next(line)) {
       const char* first = line.parts.begin[0];
-      const auto length = static_cast<std::size_t>(line.last - first);
-      if (length > builder.FreeUnits()) {
-        // Only a file of over four billion characters gets here: its lines go on in a new block.
+      const auto most =
+          platform::TextDecoder::kMaxGrowth * static_cast<std::size_t>(line.last - first);
+      if (most > builder.FreeBytes()) {
+        // A line of bytes that all grow (invalid or single high bytes), or a file of over 2.8
+        // billion bytes: its lines go on in a new block.
         if (builder.LineCount() > 0) load.blocks.push_back(builder.Finish());
-        const auto unread = static_cast<std::size_t>(textEnd - first);
-        builder = TRecordBlockBuilder(std::min(unread, TRecordBlockBuilder::kMaxTextUnits), 0);
+        builder = blockFor(first, 0);
+        if (most > builder.FreeBytes()) builder = TRecordBlockBuilder(most, 0);
       }
       AddLineRecord(builder, line.parts, writeField);
       ++load.recordCount;

@@ -1,15 +1,16 @@
 #include "core/log_record.h"
 
-#include <algorithm>
-
 #include "core/line_parts.h"
+#include "platform/code_page.h"
+#include "platform/text_decoder.h"
+#include "platform/unicode.h"
 
 namespace core {
 
 namespace {
 
 // The spans of a record with no block: every field empty.
-constexpr char16_t kNoText[1] = {u'\0'};
+constexpr char kNoText[1] = {'\0'};
 constexpr std::uint8_t kNoEnds[kStoredFieldCount] = {};
 
 std::size_t StoredIndex(TLogField field) noexcept {
@@ -24,7 +25,7 @@ TFieldSpans TLogRecord::Spans() const noexcept {
   return block_->Line(line_);
 }
 
-std::u16string_view TLogRecord::Field(TLogField field) const noexcept {
+std::string_view TLogRecord::Field(TLogField field) const noexcept {
   return Spans().Field(StoredIndex(field));
 }
 
@@ -37,15 +38,19 @@ bool operator==(const TLogRecord& a, const TLogRecord& b) noexcept {
   return true;
 }
 
-TLogRecord ParseLogLine(std::u16string_view line) {
-  const char16_t* first = line.data();
-  const TLineParts<char16_t> parts = SplitLineParts(first, first + line.size());
-  TRecordBlockBuilder builder(line.size(), 1);
-  AddLineRecord(builder, parts, [&parts](std::size_t part, char16_t* out) {
-    std::copy(parts.begin[part], parts.end[part], out);  // already UTF-16
-    return static_cast<std::size_t>(parts.end[part] - parts.begin[part]);
+TLogRecord ParseLogLine(std::string_view line) {
+  const TLineParts<char> parts = SplitLineParts(line.data(), line.data() + line.size());
+  const platform::TextDecoder& utf8 = platform::TextDecoder::For(platform::kCodePageUtf8);
+  TRecordBlockBuilder builder(platform::TextDecoder::kMaxGrowth * line.size(), 1);
+  AddLineRecord(builder, parts, [&parts, &utf8](std::size_t part, char* out) {
+    return utf8.Decode(
+        {parts.begin[part], static_cast<std::size_t>(parts.end[part] - parts.begin[part])}, out);
   });
   return TLogRecord(builder.Finish(), 0);
+}
+
+TLogRecord ParseLogLine(std::u16string_view line) {
+  return ParseLogLine(platform::Utf16ToUtf8(line));
 }
 
 const std::array<TGridColumn, kGridColumnCount> GRID_HEADERS = {{

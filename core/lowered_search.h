@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <string>
 #include <string_view>
@@ -8,23 +9,33 @@
 namespace core {
 
 // A set of keywords looked for in the lower case of texts (the locale-independent lower-casing
-// of the platform layer), without lower-casing the texts: a text contains a keyword when the
-// keyword, lower-cased the same way, occurs in the lower-cased text. One pass over a text
-// answers for every keyword: a position is tried only when its unit lower-cases to the first
-// unit of some keyword.
+// of the platform layer, which folds BMP characters one to one and leaves the others), without
+// lower-casing the texts: a text contains a keyword when the keyword, lower-cased the same way,
+// occurs in the lower-cased text. The texts are UTF-8 and are read a character at a time, since
+// lower-casing may change a character's length in bytes (the Kelvin sign, three bytes, to k).
+// One pass over a text answers for every keyword: a position is tried only when its character
+// lower-cases to the first character of some keyword.
 class TLoweredKeywordSet {
  public:
-  // Adds a keyword, lower-cased; an empty keyword is ignored (it would match everything).
+  // Adds a keyword (UTF-16, as the action keyword table holds it), lower-cased; an empty keyword
+  // is ignored (it would match everything).
   void Add(std::u16string_view keyword);
-  bool Empty() const noexcept { return keywords_.empty(); }
+  bool Empty() const noexcept { return keywords_.empty() && unpaired_.empty(); }
   void Clear();
 
-  // True when some keyword occurs in the lower case of `text`.
-  bool FoundIn(std::u16string_view text) const noexcept;
+  // True when some keyword occurs in the lower case of `text`, well-formed UTF-8 (other bytes
+  // give some answer, never a read outside the text).
+  bool FoundIn(std::string_view text) const;
 
  private:
-  std::vector<std::u16string> keywords_;  // lower-cased, distinct
-  std::bitset<0x10000> firstUnits_;       // every unit that lower-cases to a keyword's first
+  bool FoundUnpairedIn(std::string_view text) const;
+
+  std::vector<std::u32string> keywords_;  // lower-cased, as characters, distinct
+  // Lower-cased keywords holding a lone surrogate, which no UTF-8 text holds: looked for in the
+  // text's lower-cased UTF-16 units, where they can meet halves of surrogate pairs.
+  std::vector<std::u16string> unpaired_;
+  std::bitset<0x10000> firstUnits_;  // every BMP character that lower-cases to a keyword's first
+  std::bitset<256> firstLeads_;      // the first UTF-8 byte of those and of supplementary firsts
 };
 
 }  // namespace core

@@ -1,5 +1,6 @@
 #include "core/record_block.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -16,9 +17,9 @@ TFieldSpans TRecordBlock::Line(std::uint32_t line) const noexcept {
 
 TRecordBlockBuilder::TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint)
     : block_(new TRecordBlock), capacity_(textCapacity) {
-  if (capacity_ > kMaxTextUnits) throw std::length_error("record block text too large");
+  if (capacity_ > kMaxTextBytes) throw std::length_error("record block text too large");
   // Default-initialised: pages the lines never reach are never touched.
-  block_->text_.reset(new char16_t[capacity_ + kWriteSlack]);
+  block_->text_.reset(new char[capacity_ + kWriteSlack]);
   block_->lines_.reserve(lineHint);
 }
 
@@ -50,8 +51,38 @@ void TRecordBlockBuilder::CommitLine(const TFieldEnds& ends) {
   used_ += length;
 }
 
+std::uint32_t TBlockRegistry::Register(std::unique_ptr<const TRecordBlock> block) {
+  std::uint32_t index = firstFree_;
+  if (index != kNoBlock) {
+    firstFree_ = static_cast<std::uint32_t>(slots_[index].refs);
+  } else {
+    if (used_ == kNoBlock) throw std::length_error("too many record blocks");
+    if (used_ == capacity_) {
+      const std::uint32_t grown = capacity_ == 0
+                                      ? 64
+                                      : static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                                            std::uint64_t{capacity_} * 2, kNoBlock));
+      auto* slots = new TSlot[grown];
+      std::copy(slots_, slots_ + used_, slots);
+      delete[] std::exchange(slots_, slots);
+      capacity_ = grown;
+    }
+    index = used_++;
+  }
+  slots_[index] = {block.release(), 0};
+  ++live_;
+  return index;
+}
+
+void TBlockRegistry::Free(std::uint32_t index) noexcept {
+  delete slots_[index].block;
+  slots_[index] = {nullptr, firstFree_};
+  firstFree_ = index;
+  --live_;
+}
+
 TBlockRef TRecordBlockBuilder::Finish() {
-  TBlockRef ref(block_.release());
+  TBlockRef ref(TBlockRegistry::Register(std::move(block_)));
   capacity_ = used_ = 0;
   textAhead_ = linesAhead_ = TWriteAhead();
   return ref;

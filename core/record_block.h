@@ -16,11 +16,11 @@ namespace core {
 // reads `LogTime`).
 inline constexpr std::size_t kStoredFieldCount = 14;
 
-// The stored fields of one line: one run of text holding the fields one after another, and the
-// offset where each ends.
+// The stored fields of one line: one run of UTF-8 text holding the fields one after another, and
+// the offset where each ends.
 class TFieldSpans {
  public:
-  TFieldSpans(const char16_t* text, const std::uint8_t* narrowEnds,
+  TFieldSpans(const char* text, const std::uint8_t* narrowEnds,
               const std::uint32_t* wideEnds) noexcept
       : text_(text), narrowEnds_(narrowEnds), wideEnds_(wideEnds) {}
 
@@ -29,34 +29,28 @@ class TFieldSpans {
     return narrowEnds_ != nullptr ? narrowEnds_[index] : wideEnds_[index];
   }
   std::size_t Begin(std::size_t index) const noexcept { return index == 0 ? 0 : End(index - 1); }
-  std::u16string_view Field(std::size_t index) const noexcept {
+  std::string_view Field(std::size_t index) const noexcept {
     return {text_ + Begin(index), End(index) - Begin(index)};
   }
   // The run holding stored fields 0 to `count` - 1.
-  std::u16string_view Run(std::size_t count) const noexcept {
+  std::string_view Run(std::size_t count) const noexcept {
     return {text_, count == 0 ? 0 : End(count - 1)};
   }
 
  private:
-  const char16_t* text_;
+  const char* text_;
   const std::uint8_t* narrowEnds_;
   const std::uint32_t* wideEnds_;
 };
 
-// An immutable store of the field texts of many lines, shared by the records made from it and
-// freed with the last of them. Lines whose fields total fewer than 255 units (nearly all: a log
-// line's fields run to about 75) cost 20 bytes of bookkeeping; longer ones are also kept in a
-// side table.
+// An immutable store of the field texts of many lines, as well-formed UTF-8, kept in the block
+// registry while records refer to it. Lines whose fields total fewer than 255 bytes (nearly all:
+// a log line's fields run to about 75 characters, a Chinese one three bytes) cost 20 bytes of
+// bookkeeping; longer ones are also kept in a side table.
 class TRecordBlock {
  public:
   std::uint32_t LineCount() const noexcept { return static_cast<std::uint32_t>(lines_.size()); }
   TFieldSpans Line(std::uint32_t line) const noexcept;
-
-  // Intrusive, single-threaded reference count; Release deletes the block at zero.
-  void AddRef() noexcept { ++refs_; }
-  void Release() noexcept {
-    if (--refs_ == 0) delete this;
-  }
 
  private:
   friend class TRecordBlockBuilder;
@@ -72,59 +66,99 @@ class TRecordBlock {
     std::uint32_t end[kStoredFieldCount];
   };
 
-  std::unique_ptr<char16_t[]> text_;
+  std::unique_ptr<char[]> text_;
   std::vector<TLineEntry> lines_;
   std::vector<TWideLine> wide_;
-  std::size_t refs_ = 0;
 };
 
-// An owning handle to a block: copying it shares the block.
+// The process-wide table of the record blocks that records refer to, so that a record names its
+// block by a 32-bit index instead of a pointer. Each slot counts the references to its block
+// (TBlockRef, and so every record, in any list or on its own); the block is freed, and its slot
+// taken again by a later block, when the last reference goes. A block therefore lives exactly as
+// long as some record of it: the result list and the grid's copy keep theirs after the next load
+// replaces the list of all records. Single-threaded, like the records: blocks are registered,
+// referenced and released on one thread. The table itself is never freed, so records that outlive
+// main (static ones) stay safe.
+class TBlockRegistry {
+ public:
+  static constexpr std::uint32_t kNoBlock = 0xFFFF'FFFFu;
+
+  // Takes `block` into a free slot with no reference yet and returns its index. Throws
+  // std::length_error when every index below kNoBlock is taken.
+  static std::uint32_t Register(std::unique_ptr<const TRecordBlock> block);
+
+  static const TRecordBlock& Block(std::uint32_t index) noexcept { return *slots_[index].block; }
+  static void AddRef(std::uint32_t index) noexcept { ++slots_[index].refs; }
+  static void Release(std::uint32_t index) noexcept {
+    if (--slots_[index].refs == 0) Free(index);
+  }
+
+  // Slots holding a block; for tests.
+  static std::size_t LiveBlocks() noexcept { return live_; }
+
+ private:
+  struct TSlot {
+    const TRecordBlock* block;  // null in a free slot
+    std::size_t refs;           // in a free slot: the index of the next free slot, or kNoBlock
+  };
+
+  static void Free(std::uint32_t index) noexcept;
+
+  static inline TSlot* slots_ = nullptr;
+  static inline std::uint32_t used_ = 0;      // slots ever handed out
+  static inline std::uint32_t capacity_ = 0;  // slots allocated
+  static inline std::uint32_t firstFree_ = kNoBlock;
+  static inline std::size_t live_ = 0;
+};
+
+// An owning handle to a registered block: copying it counts one more reference.
 class TBlockRef {
  public:
   TBlockRef() = default;
-  explicit TBlockRef(TRecordBlock* block) noexcept : block_(block) {
-    if (block_ != nullptr) block_->AddRef();
+  // Refers to the block in slot `index` (or to none, for kNoBlock).
+  explicit TBlockRef(std::uint32_t index) noexcept : index_(index) {
+    if (index_ != TBlockRegistry::kNoBlock) TBlockRegistry::AddRef(index_);
   }
-  TBlockRef(const TBlockRef& other) noexcept : TBlockRef(other.block_) {}
-  TBlockRef(TBlockRef&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+  TBlockRef(const TBlockRef& other) noexcept : TBlockRef(other.index_) {}
+  TBlockRef(TBlockRef&& other) noexcept
+      : index_(std::exchange(other.index_, TBlockRegistry::kNoBlock)) {}
   TBlockRef& operator=(TBlockRef other) noexcept {
-    std::swap(block_, other.block_);
+    std::swap(index_, other.index_);
     return *this;
   }
   ~TBlockRef() {
-    if (block_ != nullptr) block_->Release();
+    if (index_ != TBlockRegistry::kNoBlock) TBlockRegistry::Release(index_);
   }
 
-  TRecordBlock* Get() const noexcept { return block_; }
-  const TRecordBlock* operator->() const noexcept { return block_; }
-  explicit operator bool() const noexcept { return block_ != nullptr; }
+  const TRecordBlock* operator->() const noexcept { return &TBlockRegistry::Block(index_); }
+  explicit operator bool() const noexcept { return index_ != TBlockRegistry::kNoBlock; }
 
  private:
-  TRecordBlock* block_ = nullptr;
+  std::uint32_t index_ = TBlockRegistry::kNoBlock;
 };
 
 // Fills one block, line by line:
-//   char16_t* start = builder.LineStart();
-//   write the stored fields one after another from start, noting where each ends;
+//   char* start = builder.LineStart();
+//   write the stored fields one after another from start as UTF-8, noting where each ends;
 //   builder.CommitLine(ends);
-// The caller keeps every line within FreeUnits() (checked before LineStart); a line's writer
-// may also scribble up to kWriteSlack units past the line's end.
+// The caller keeps every line within FreeBytes() (checked before LineStart); a line's writer
+// may also scribble up to kWriteSlack bytes past the line's end.
 class TRecordBlockBuilder {
  public:
   // The largest text one block can hold: offsets are 32-bit.
-  static constexpr std::size_t kMaxTextUnits = 0xFFFF'FFFFu;
+  static constexpr std::size_t kMaxTextBytes = 0xFFFF'FFFFu;
   static constexpr std::size_t kWriteSlack = 16;
-  // Where each stored field of a line ends, in units from the line's start.
+  // Where each stored field of a line ends, in bytes from the line's start.
   using TFieldEnds = std::array<std::uint32_t, kStoredFieldCount>;
 
-  // Room for `textCapacity` units of field text (at most kMaxTextUnits) and about `lineHint`
+  // Room for `textCapacity` bytes of field text (at most kMaxTextBytes) and about `lineHint`
   // lines. Untouched capacity costs address space, not memory.
   TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint);
 
-  std::size_t FreeUnits() const noexcept { return capacity_ - used_; }
-  char16_t* LineStart() noexcept {
-    char16_t* text = block_->text_.get();
-    textAhead_.Reach(text, used_ * sizeof(char16_t), (capacity_ + kWriteSlack) * sizeof(char16_t));
+  std::size_t FreeBytes() const noexcept { return capacity_ - used_; }
+  char* LineStart() noexcept {
+    char* text = block_->text_.get();
+    textAhead_.Reach(text, used_, capacity_ + kWriteSlack);
     return text + used_;
   }
   void CommitLine(const TFieldEnds& ends);

@@ -18,21 +18,24 @@ char Separator(TExportFormat format) {
 
 }  // namespace
 
-void AppendExportField(TExportFormat format, std::u16string_view field, std::string& out) {
-  const char16_t separator = static_cast<char16_t>(Separator(format));
-  const bool quoted = field.find_first_of(std::u16string{separator, u'"', u'\r', u'\n'}) !=
-                      std::u16string_view::npos;
-  const std::string text = platform::Utf16ToUtf8(field);
+void AppendExportField(TExportFormat format, std::string_view field, std::string& out) {
+  const char separator = Separator(format);
+  const bool quoted =
+      field.find_first_of(std::string{separator, '"', '\r', '\n'}) != std::string_view::npos;
   if (!quoted) {
-    out += text;
+    out += field;
     return;
   }
   out += '"';
-  for (const char c : text) {
+  for (const char c : field) {
     if (c == '"') out += '"';
     out += c;
   }
   out += '"';
+}
+
+void AppendExportField(TExportFormat format, std::u16string_view field, std::string& out) {
+  AppendExportField(format, std::string_view(platform::Utf16ToUtf8(field)), out);
 }
 
 void AppendExportHeader(TExportFormat format, std::string& out) {

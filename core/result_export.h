@@ -21,7 +21,9 @@ void AppendExportHeader(TExportFormat format, std::string& out);
 void AppendExportRow(TExportFormat format, std::int64_t rowNumber, const TLogRecord& record,
                      std::string& out);
 
-// One field as the export writes it (quoted when needed), appended to `out`.
+// One field as the export writes it (quoted when needed), appended to `out`: UTF-8 text (a
+// record's field) is copied as it is, UTF-16 text (a header, a window's cell) converted.
+void AppendExportField(TExportFormat format, std::string_view field, std::string& out);
 void AppendExportField(TExportFormat format, std::u16string_view field, std::string& out);
 
 // Writes a result list to a file a few rows at a time, so that the caller can report progress

@@ -387,7 +387,8 @@ std::u16string TForm1::GridCellText(int column, int row) const {
   const auto record = static_cast<std::size_t>(row - 1);
   if (record >= gridRecords_.size()) return {};
   if (!grid.field) return core::DecimalText(row);
-  return std::u16string(gridRecords_[record].Field(*grid.field));
+  // The window converts only the cells it paints or copies.
+  return platform::Utf8ToUtf16(gridRecords_[record].Field(*grid.field));
 }
 
 int TForm1::GridDataRowCount() const {

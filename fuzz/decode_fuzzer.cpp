@@ -1,14 +1,15 @@
 // Fuzzes platform::TextDecoder. The first input byte picks the code page (GBK, GB18030 or
 // UTF-8), the rest is the text. Every input is checked against the decoder's contract:
-// - Decode writes at most one unit per byte (into a buffer of exactly that size, so one unit
-//   more is a heap overflow) and both overloads agree;
-// - bytes 0x00..0x20 decode to themselves, nothing else to a unit at or below U+0020, so
-//   decoding the pieces cut at those bytes gives the units of the whole;
+// - Decode writes at most TextDecoder::kMaxGrowth bytes per byte (into a buffer of exactly that
+//   size, so one byte more is a heap overflow) and both overloads agree;
+// - bytes 0x00..0x20 decode to themselves, nothing else to a character at or below U+0020, so
+//   decoding the pieces cut at those bytes gives the text of the whole;
 // - a byte below 0x80 that no valid sequence holds is never swallowed by an invalid one, so
 //   such bytes cut the text the same way;
-// - the units are well-formed UTF-16: every character decodes to a code point or U+FFFD;
+// - the output is well-formed UTF-8: every character decodes to a code point or U+FFFD; the
+//   references below are UTF-16, and are compared with the output's UTF-16 units;
 // - UTF-8 decodes as platform::Utf8ToUtf16 does (both replace each maximal invalid subpart),
-//   and valid UTF-8, and only valid UTF-8, round-trips through platform::Utf16ToUtf8;
+//   and valid UTF-8, and only valid UTF-8, is copied as it is;
 // - GB18030 text the system converter (iconv) accepts whole decodes as iconv does; so does GBK
 //   text, except that the sequences Windows decodes and iconv rejects (the private-use runs of
 //   tests/support/cp936_reference.h, and the byte FF alone) decode to Windows' characters, and
@@ -42,24 +43,12 @@ using platform::TextDecoder;
 constexpr std::array<CodePage, 3> kPages = {platform::kCodePageGbk, platform::kCodePageGb18030,
                                             platform::kCodePageUtf8};
 
-std::u16string DecodeIntoExactBuffer(const TextDecoder& decoder, std::string_view bytes) {
-  const auto buffer = std::make_unique<char16_t[]>(bytes.size());
+std::string DecodeIntoExactBuffer(const TextDecoder& decoder, std::string_view bytes) {
+  const std::size_t room = TextDecoder::kMaxGrowth * bytes.size();
+  const auto buffer = std::make_unique<char[]>(room);
   const std::size_t written = decoder.Decode(bytes, buffer.get());
-  Require(written <= bytes.size(), "Decode wrote more units than it read bytes",
-          [&] { return HexBytes(bytes); });
-  return std::u16string(buffer.get(), written);
-}
-
-bool IsWellFormedUtf16(std::u16string_view units) {
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    const char16_t unit = units[i];
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return false;
-      ++i;
-    }
-  }
-  return true;
+  Require(written <= room, "Decode wrote more than its room", [&] { return HexBytes(bytes); });
+  return std::string(buffer.get(), written);
 }
 
 // Well-formed UTF-8 by the table of well-formed byte sequences of the Unicode standard.
@@ -141,51 +130,52 @@ bool StandsAlone(CodePage page, unsigned char byte) {
 }
 
 // Requires that decoding the pieces of `bytes` cut at every byte `isCut` accepts, each cut byte
-// decoded to itself between them, gives `whole`; `checkPiece` sees the units of every piece.
+// decoded to itself between them, gives `whole`; `checkPiece` sees the text of every piece.
 template <class IsCut, class CheckPiece>
-void CheckCuts(const TextDecoder& decoder, std::string_view bytes, std::u16string_view whole,
+void CheckCuts(const TextDecoder& decoder, std::string_view bytes, std::string_view whole,
                std::string_view cuts, IsCut isCut, CheckPiece checkPiece) {
-  std::u16string joined;
+  std::string joined;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= bytes.size(); ++i) {
     if (i < bytes.size() && !isCut(static_cast<unsigned char>(bytes[i]))) continue;
-    const std::u16string piece = DecodeIntoExactBuffer(decoder, bytes.substr(start, i - start));
+    const std::string piece = DecodeIntoExactBuffer(decoder, bytes.substr(start, i - start));
     checkPiece(piece);
     joined += piece;
-    if (i < bytes.size()) joined += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
+    if (i < bytes.size()) joined += bytes[i];
     start = i + 1;
   }
   Require(joined == whole, "decoding the pieces differs from decoding the whole", [&] {
-    return std::string(cuts) + "\n" + HexBytes(bytes) + "\nwhole:  " + HexUnits(whole) +
-           "\npieces: " + HexUnits(joined);
+    return std::string(cuts) + "\n" + HexBytes(bytes) + "\nwhole:  " + HexBytes(whole) +
+           "\npieces: " + HexBytes(joined);
   });
 }
 
-void CheckSeparators(const TextDecoder& decoder, std::string_view bytes,
-                     std::u16string_view whole) {
+void CheckSeparators(const TextDecoder& decoder, std::string_view bytes, std::string_view whole) {
   CheckCuts(
       decoder, bytes, whole, "cut at bytes 00..20", [](unsigned char byte) { return byte <= 0x20; },
-      [bytes](std::u16string_view piece) {
-        for (const char16_t unit : piece) {
-          Require(unit > 0x20, "a byte above 0x20 decoded to a unit at or below U+0020",
-                  [&] { return HexBytes(bytes) + "\n" + HexUnits(piece); });
+      [bytes](std::string_view piece) {
+        // In UTF-8 a byte at or below 0x20 is that character.
+        for (const char byte : piece) {
+          Require(static_cast<unsigned char>(byte) > 0x20,
+                  "a byte above 0x20 decoded to a character at or below U+0020",
+                  [&] { return HexBytes(bytes) + "\n" + HexBytes(piece); });
         }
       });
   CheckCuts(
       decoder, bytes, whole, "cut at bytes below 80 that no sequence holds",
       [&decoder](unsigned char byte) { return StandsAlone(decoder.Page(), byte); },
-      [](std::u16string_view) {});
+      [](std::string_view) {});
 }
 
-void CheckUtf8(std::string_view bytes, std::u16string_view units) {
+void CheckUtf8(std::string_view bytes, std::string_view text, std::u16string_view units) {
   const std::u16string reference = platform::Utf8ToUtf16(bytes);
   Require(units == reference, "UTF-8 decodes unlike Utf8ToUtf16", [&] {
     return HexBytes(bytes) + "\ndecoder:     " + HexUnits(units) +
            "\nUtf8ToUtf16: " + HexUnits(reference);
   });
-  const bool roundTrips = platform::Utf16ToUtf8(units) == bytes;
-  Require(roundTrips == IsValidUtf8(bytes),
-          roundTrips ? "invalid UTF-8 round-trips" : "valid UTF-8 does not round-trip",
+  const bool copied = text == bytes;
+  Require(copied == IsValidUtf8(bytes),
+          copied ? "invalid UTF-8 is copied as it is" : "valid UTF-8 is not copied as it is",
           [&] { return HexBytes(bytes); });
 }
 
@@ -257,14 +247,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
   const TextDecoder& decoder = TextDecoder::For(page);
 
-  const std::u16string units = DecodeIntoExactBuffer(decoder, bytes);
-  Require(decoder.Decode(bytes) == units, "the two Decode overloads differ",
+  const std::string text = DecodeIntoExactBuffer(decoder, bytes);
+  Require(decoder.Decode(bytes) == text, "the two Decode overloads differ",
           [&] { return HexBytes(bytes); });
-  CheckSeparators(decoder, bytes, units);
-  Require(IsWellFormedUtf16(units), "the units are not well-formed UTF-16",
-          [&] { return HexBytes(bytes) + "\n" + HexUnits(units); });
+  CheckSeparators(decoder, bytes, text);
+  Require(IsValidUtf8(text), "the output is not well-formed UTF-8",
+          [&] { return HexBytes(bytes) + "\n" + HexBytes(text); });
+  // Well-formed, so its UTF-16 units are exactly its characters.
+  const std::u16string units = platform::Utf8ToUtf16(text);
   if (page == platform::kCodePageUtf8) {
-    CheckUtf8(bytes, units);
+    CheckUtf8(bytes, text, units);
   } else {
     CheckAgainstIconv(page, bytes, units);
   }

@@ -8,9 +8,11 @@
 // is cut into the files "b.log", "a.txt" and "c.LOG" (read in the order b.log, c.LOG, a.txt:
 // logs before texts, each in the order the folder lists them, patterns case-insensitive).
 //
-// The plain reading: decode each whole file (UTF-8 by platform::Utf8ToUtf16 after a leading
-// byte-order mark, the others by TextDecoder), cut lines at CR LF, CR and LF, trim units at or
-// below U+0020, skip empty lines, split at every TAB and take each field from its part number.
+// The plain reading: decode each whole file to UTF-16 (UTF-8 by platform::Utf8ToUtf16 after a
+// leading byte-order mark, the others by TextDecoder, whose UTF-8 the decode fuzzer checks),
+// cut lines at CR LF, CR and LF, trim units at or below U+0020, skip empty lines, split at every
+// TAB and take each field from its part number. A record's UTF-8 field is compared with the UTF-8
+// of the plain field.
 
 #include <array>
 #include <cstddef>
@@ -51,7 +53,7 @@ constexpr std::u16string_view kRoot = u"R:\\server";
 constexpr std::u16string_view kDay = u"2024-03-01";
 constexpr std::u16string_view kDayFolder = u"R:\\server\\LogServer\\BaseDir\\2024-03-01\\";
 
-// A line start whose Account alone holds more units than a record block counts in the 8 bits
+// A line start whose Account alone holds more bytes than a record block counts in the 8 bits
 // of a common line (255), so that the block keeps the line as a wide one.
 const std::string& LongLineStart() {
   static const std::string start = "0\t" + std::string(256, 'w');
@@ -99,7 +101,9 @@ class TMemoryFileSystem final : public platform::IFileSystem {
 };
 
 std::u16string PlainDecode(CodePage page, std::string_view bytes) {
-  if (page != platform::kCodePageUtf8) return platform::TextDecoder::For(page).Decode(bytes);
+  if (page != platform::kCodePageUtf8) {
+    return platform::Utf8ToUtf16(platform::TextDecoder::For(page).Decode(bytes));
+  }
   constexpr std::string_view kMark = "\xEF\xBB\xBF";
   if (bytes.starts_with(kMark)) bytes.remove_prefix(kMark.size());
   return platform::Utf8ToUtf16(bytes);
@@ -122,10 +126,11 @@ std::vector<std::u16string> PlainLines(std::u16string_view text) {
 void RequireFields(const TLogRecord& record, const TPlainFields& expected, std::string_view what,
                    std::u16string_view line) {
   for (std::size_t field = 0; field < kLogFieldCount; ++field) {
-    const std::u16string_view value = record.Field(static_cast<TLogField>(field));
-    Require(value == expected[field], what, [&] {
+    const std::string_view value = record.Field(static_cast<TLogField>(field));
+    const std::string wanted = platform::Utf16ToUtf8(expected[field]);
+    Require(value == wanted, what, [&] {
       return "field " + std::to_string(field) + "\nline:     " + HexUnits(line) +
-             "\nrecord:   " + HexUnits(value) + "\nexpected: " + HexUnits(expected[field]);
+             "\nrecord:   " + HexBytes(value) + "\nexpected: " + HexBytes(wanted);
     });
   }
 }

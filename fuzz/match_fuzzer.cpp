@@ -14,6 +14,10 @@
 // The input is read by FuzzedDataProvider: texts are built from a small alphabet (ASCII letters
 // around A-Z and a-z, letters whose lower case lies outside ASCII, surrogates, the action
 // keywords) or from raw units, so that matches and near misses are frequent.
+//
+// Records hold UTF-8, where a lone surrogate of a line cannot be kept: it becomes U+FFFD, and the
+// plain references read each line as a record holds it. Keywords keep their lone surrogates
+// (a window's keyword box can hold one), except for MatchText, which compares UTF-8 texts.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -34,6 +38,7 @@
 #include "plain_record.h"
 #include "platform/file_system.h"
 #include "platform/lower_case.h"
+#include "platform/unicode.h"
 
 namespace {
 
@@ -97,6 +102,11 @@ std::u16string Line(FuzzedDataProvider& in) {
     line += Text(in, 3);
   }
   return line;
+}
+
+// A text as UTF-8 can hold it: each lone surrogate replaced by U+FFFD.
+std::u16string AsUtf8Holds(std::u16string_view text) {
+  return platform::Utf8ToUtf16(platform::Utf16ToUtf8(text));
 }
 
 std::u16string FoldAscii(std::u16string_view text) {
@@ -196,14 +206,16 @@ void CheckRecord(const TLogRecord& record, const std::u16string& line, const TPl
                  const std::array<core::TKeywordCondition, 2>& conditions) {
   for (std::size_t c = 0; c < cases.size(); ++c) {
     const TCase& test = cases[c];
+    const std::string keyword = platform::Utf16ToUtf8(test.keyword);
+    const std::u16string heldKeyword = AsUtf8Holds(test.keyword);
     for (const std::u16string& value : fields) {
       for (const TMatchMode mode : {TMatchMode::kExact, TMatchMode::kFolded}) {
-        Require(
-            core::MatchText(value, test.keyword, mode) == PlainMatchText(value, test.keyword, mode),
-            "MatchText", [&] {
-              return "value:   " + HexUnits(value) + "\nkeyword: " + HexUnits(test.keyword) +
-                     (mode == TMatchMode::kExact ? "\nexact" : "\nfolded");
-            });
+        Require(core::MatchText(platform::Utf16ToUtf8(value), keyword, mode) ==
+                    PlainMatchText(value, heldKeyword, mode),
+                "MatchText", [&] {
+                  return "value:   " + HexUnits(value) + "\nkeyword: " + HexUnits(test.keyword) +
+                         (mode == TMatchMode::kExact ? "\nexact" : "\nfolded");
+                });
       }
     }
     const bool expected = PlainMatchKeyword(fields, test.keyword, test.column, test.mode);
@@ -257,7 +269,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<TLogRecord> records;
   const auto recordCount = in.ConsumeIntegralInRange<std::size_t>(1, 4);
   for (std::size_t i = 0; i < recordCount; ++i) {
-    lines.push_back(Line(in));
+    lines.push_back(AsUtf8Holds(Line(in)));
     records.push_back(core::ParseLogLine(lines.back()));
   }
 
@@ -280,8 +292,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         found =
             found || (!keyword.empty() && lowered.find(Lowered(keyword)) != std::u16string::npos);
       }
-      Require(keywordSet.FoundIn(text) == found, "TLoweredKeywordSet::FoundIn",
-              [&] { return "text: " + HexUnits(text); });
+      Require(keywordSet.FoundIn(platform::Utf16ToUtf8(text)) == found,
+              "TLoweredKeywordSet::FoundIn", [&] { return "text: " + HexUnits(text); });
     }
 
     bool kept = actionPass;

@@ -9,15 +9,30 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/decoder_tables.h"
 
 namespace platform {
+
+// The tables the decoder runs on: DecoderTables with every character as its UTF-8 bytes.
+// An entry holds up to four bytes, its length told by its first byte as in any UTF-8 text; an
+// entry whose first byte is 0 holds no character (no sequence but the byte 00 decodes to U+0000).
+using Utf8Char = std::array<unsigned char, 4>;
+struct Utf8Tables {
+  std::array<DecoderTables::ByteKind, 256> kind{};
+  std::array<Utf8Char, 256> single{};  // BMP characters: at most three bytes
+  std::vector<Utf8Char> pairs;         // lead * 256 + trail; supplementary ones take four bytes
+  std::vector<Utf8Char> fourByte;      // GB18030's BMP table, by DecoderTables::fourByte's index
+  bool gb18030 = false;
+};
+
 namespace {
 
 using ByteKind = DecoderTables::ByteKind;
 
-constexpr char16_t kReplacement = 0xFFFD;
+// U+FFFD as UTF-8.
+constexpr unsigned char kReplacement[3] = {0xEF, 0xBF, 0xBD};
 
 // Bytes up to this one are the separators a text may be cut at (see the class contract).
 constexpr unsigned char kLastSeparator = 0x20;
@@ -53,20 +68,22 @@ bool IsHighByte(unsigned char byte) {
   return byte >= kFirstHighByte && byte <= kLastHighByte;
 }
 
-// Writes `code`, U+10000 to U+10FFFF, as a surrogate pair.
-void PutSurrogatePair(char32_t code, char16_t* out) {
-  out[0] = static_cast<char16_t>(0xD800 + ((code - kFirstSupplementary) >> 10));
-  out[1] = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+// The UTF-8 bytes of `code`, a Unicode scalar value.
+Utf8Char Utf8Of(char32_t code) {
+  const auto byte = [](char32_t value) { return static_cast<unsigned char>(value); };
+  if (code < 0x80) return {byte(code), 0, 0, 0};
+  if (code < 0x800) return {byte(0xC0 | (code >> 6)), byte(0x80 | (code & 0x3F)), 0, 0};
+  if (code < kFirstSupplementary) {
+    return {byte(0xE0 | (code >> 12)), byte(0x80 | ((code >> 6) & 0x3F)),
+            byte(0x80 | (code & 0x3F)), 0};
+  }
+  return {byte(0xF0 | (code >> 18)), byte(0x80 | ((code >> 12) & 0x3F)),
+          byte(0x80 | ((code >> 6) & 0x3F)), byte(0x80 | (code & 0x3F))};
 }
 
-// Writes `code` as one unit or as a surrogate pair; returns the units written.
-std::size_t PutCodePoint(char32_t code, char16_t* out) {
-  if (code < kFirstSupplementary) {
-    out[0] = static_cast<char16_t>(code);
-    return 1;
-  }
-  PutSurrogatePair(code, out);
-  return 2;
+// The length of the UTF-8 character whose first byte is `lead` (a byte that starts one).
+std::size_t Utf8Length(unsigned char lead) {
+  return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
 // The position, within a word loaded from memory, of the first byte whose high bit is set in
@@ -77,61 +94,65 @@ std::size_t FirstMarkedByte(std::uint64_t highBits) {
   return static_cast<std::size_t>(bit / 8);
 }
 
-// Widens the kBlockSize bytes at `in` into `out`, one unit per byte, and returns how many of
-// them, from the first, are below 0x80. Only those units are decoded text (every code page this
-// decoder accepts decodes such bytes to themselves); the caller overwrites the others. The bytes
-// are copied to a local array first so that the compiler knows they cannot overlap `out` and
-// widens them with vector instructions. Declared inline because it must be inlined into the
-// decoding loop to be fast, which GCC does not do on its own.
-inline std::size_t WidenBlock(const unsigned char* in, char16_t* out) {
-  unsigned char block[kBlockSize];
-  std::memcpy(block, in, kBlockSize);
-  for (std::size_t k = 0; k < kBlockSize; ++k) {
-    out[k] = block[k];
-  }
+// Copies the kBlockSize bytes at `in` to `out` and returns how many of them, from the first, are
+// below 0x80. Only those are decoded text (every code page this decoder accepts decodes such
+// bytes to themselves); the caller overwrites the others. Declared inline because it must be
+// inlined into the decoding loop to be fast, which GCC does not do on its own.
+inline std::size_t CopyBlock(const unsigned char* in, char* out) {
   std::uint64_t first = 0;
   std::uint64_t second = 0;
   std::memcpy(&first, in, sizeof first);
   std::memcpy(&second, in + sizeof first, sizeof second);
+  std::memcpy(out, &first, sizeof first);
+  std::memcpy(out + sizeof first, &second, sizeof second);
   if ((first & kHighBits) != 0) return FirstMarkedByte(first & kHighBits);
   if ((second & kHighBits) != 0) return sizeof first + FirstMarkedByte(second & kHighBits);
   return kBlockSize;
 }
 
-// The outcome of decoding one sequence: bytes consumed and units written.
+// The outcome of decoding one sequence: bytes consumed and bytes written.
 struct Step {
   std::size_t bytes;
-  std::size_t units;
+  std::size_t written;
 };
 
-Step Replace(std::size_t bytes, char16_t* out) {
-  out[0] = kReplacement;
-  return {bytes, 1};
+Step Replace(std::size_t bytes, char* out) {
+  std::memcpy(out, kReplacement, sizeof kReplacement);
+  return {bytes, sizeof kReplacement};
+}
+
+// Writes a table entry of a sequence of two or more bytes: all four bytes of the entry, which
+// stays within the caller's room since such a sequence may take six (see DecodeBytes).
+Step PutEntry(const Utf8Char& entry, std::size_t bytes, char* out) {
+  std::memcpy(out, entry.data(), entry.size());
+  return {bytes, Utf8Length(entry[0])};
 }
 
 // Decodes `size` bytes at `in` into `out`: bytes below 0x80 as themselves, a block at a time
 // where there are enough, and each sequence starting with a byte at or above 0x80 by
-// `decodeSequence(in, size, out)`, which returns its Step. Since no step writes more units than
-// it consumes bytes, a block widened at the read position stays within the caller's buffer.
+// `decodeSequence(in, size, out)`, which returns its Step. No step writes more than kMaxGrowth
+// bytes per byte it consumes, a step of one byte writes at most three and a longer one at most
+// four, so every write stays within kMaxGrowth * size; so does a block copied at the read
+// position, which has at least kBlockSize bytes left to read.
 template <typename DecodeSequence>
-std::size_t DecodeBytes(const unsigned char* in, std::size_t size, char16_t* out,
+std::size_t DecodeBytes(const unsigned char* in, std::size_t size, char* out,
                         DecodeSequence decodeSequence) {
   std::size_t read = 0;
   std::size_t written = 0;
   while (read < size) {
     if (size - read >= kBlockSize) {
-      const std::size_t ascii = WidenBlock(in + read, out + written);
+      const std::size_t ascii = CopyBlock(in + read, out + written);
       read += ascii;
       written += ascii;
       if (ascii == kBlockSize) continue;
     } else if (in[read] < 0x80) {
-      out[written++] = in[read++];
+      out[written++] = static_cast<char>(in[read++]);
       continue;
     }
     do {
       const Step step = decodeSequence(in + read, size - read, out + written);
       read += step.bytes;
-      written += step.units;
+      written += step.written;
     } while (read < size && in[read] >= 0x80);
   }
   return written;
@@ -171,58 +192,73 @@ bool IsContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
-char32_t AppendSixBits(char32_t code, unsigned char continuation) {
-  return (code << 6) | (continuation & 0x3Fu);
-}
-
-// Decodes the sequence starting with a byte at or above 0x80. An ill-formed sequence gives one
-// U+FFFD for its maximal subpart: the longest prefix of some well-formed sequence, or the first
-// byte alone. A byte below 0x80 is outside every continuation range, so it always ends the
-// subpart and is decoded on its own.
-Step DecodeUtf8Sequence(const unsigned char* in, std::size_t size, char16_t* out) {
+// Validates the sequence starting with a byte at or above 0x80 and copies it when it is
+// well-formed. An ill-formed sequence gives one U+FFFD for its maximal subpart: the longest
+// prefix of some well-formed sequence, or the first byte alone. A byte below 0x80 is outside
+// every continuation range, so it always ends the subpart and is decoded on its own.
+Step DecodeUtf8Sequence(const unsigned char* in, std::size_t size, char* out) {
   // The bulk of non-ASCII log text (CJK) is three-byte sequences: those outside the overlong
-  // and surrogate ranges take a short path.
-  if (size >= 3 && (in[0] & 0xF0) == 0xE0 && IsContinuation(in[1]) && IsContinuation(in[2])) {
-    const char32_t code = AppendSixBits(AppendSixBits(in[0] & 0x0Fu, in[1]), in[2]);
-    if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
-      out[0] = static_cast<char16_t>(code);
-      return {3, 1};
-    }
+  // and surrogate ranges (E0 80..9F, ED A0..BF) take a short path.
+  if (size >= 3 && (in[0] & 0xF0) == 0xE0 && IsContinuation(in[1]) && IsContinuation(in[2]) &&
+      (in[0] != 0xE0 || in[1] >= 0xA0) && (in[0] != 0xED || in[1] < 0xA0)) {
+    std::memcpy(out, in, 3);
+    return {3, 3};
   }
   const Utf8Lead lead = kUtf8Leads[in[0]];
   if (lead.continuations == 0 || size < 2 || in[1] < lead.secondLow || in[1] > lead.secondHigh) {
     return Replace(1, out);
   }
-  // The lead byte carries the bits below its length marker: 5, 4 or 3 of them.
-  const char32_t two = AppendSixBits(in[0] & (0x7Fu >> (lead.continuations + 1)), in[1]);
-  if (lead.continuations == 1) return {2, PutCodePoint(two, out)};
-  if (size < 3 || !IsContinuation(in[2])) return Replace(2, out);
-  const char32_t three = AppendSixBits(two, in[2]);
-  if (lead.continuations == 2) return {3, PutCodePoint(three, out)};
-  if (size < 4 || !IsContinuation(in[3])) return Replace(3, out);
-  return {4, PutCodePoint(AppendSixBits(three, in[3]), out)};
+  std::size_t length = 2;
+  while (length <= lead.continuations) {
+    if (size <= length || !IsContinuation(in[length])) return Replace(length, out);
+    ++length;
+  }
+  std::memcpy(out, in, length);
+  return {length, length};
 }
 
 // --- Tables ------------------------------------------------------------------------------------
 
 // Decodes a GB18030 four-byte sequence starting at `in` (lead, digit, ...). Anything but a valid
 // one gives U+FFFD for the lead alone, so the digit is decoded next as itself.
-Step DecodeFourByte(const DecoderTables& tables, const unsigned char* in, std::size_t size,
-                    char16_t* out) {
+Step DecodeFourByte(const Utf8Tables& tables, const unsigned char* in, std::size_t size,
+                    char* out) {
   if (size < 4 || !IsHighByte(in[2]) || !IsDigit(in[3])) return Replace(1, out);
   const std::uint32_t index =
       ((static_cast<std::uint32_t>(in[0] - kFirstHighByte) * 10 + (in[1] - kFirstDigit)) * 1260) +
       static_cast<std::uint32_t>(in[2] - kFirstHighByte) * 10 + (in[3] - kFirstDigit);
   if (index < tables.fourByte.size()) {
-    const char16_t unit = tables.fourByte[index];
-    if (unit == DecoderTables::kNoChar) return Replace(1, out);
-    out[0] = unit;
-    return {4, 1};
+    const Utf8Char& entry = tables.fourByte[index];
+    if (entry[0] == 0) return Replace(1, out);
+    return PutEntry(entry, 4, out);
   }
   if (in[0] < kFirstSupplementaryLead || in[0] > kLastSupplementaryLead) return Replace(1, out);
   const char32_t code = kFirstSupplementary + (index - kFirstSupplementaryIndex);
   if (code > kLastCodePoint) return Replace(1, out);
-  return {4, PutCodePoint(code, out)};
+  return PutEntry(Utf8Of(code), 4, out);
+}
+
+// Decodes the sequence a lead byte starts. An invalid one gives one U+FFFD, covering the trail
+// byte too only when that is at or above 0x80; a missing trail byte counts as one below 0x80.
+Step DecodeMultiByte(const Utf8Tables& tables, const unsigned char* in, std::size_t size,
+                     char* out) {
+  if (size < 2) return Replace(1, out);
+  const Utf8Char& entry = tables.pairs[std::size_t{in[0]} * 256 + in[1]];
+  if (entry[0] != 0) return PutEntry(entry, 2, out);
+  if (tables.gb18030 && IsDigit(in[1])) return DecodeFourByte(tables, in, size, out);
+  return Replace(in[1] < 0x80 ? 1 : 2, out);
+}
+
+// Decodes one sequence starting with a byte at or above 0x80.
+Step DecodeSequenceWithTables(const Utf8Tables& tables, const unsigned char* in, std::size_t size,
+                              char* out) {
+  const ByteKind kind = tables.kind[in[0]];
+  if (kind == ByteKind::kLead) return DecodeMultiByte(tables, in, size, out);
+  if (kind == ByteKind::kInvalid) return Replace(1, out);
+  // Three bytes at most (a BMP character), and never more: one byte has room for three.
+  const Utf8Char& entry = tables.single[in[0]];
+  std::memcpy(out, entry.data(), 3);
+  return {1, Utf8Length(entry[0])};
 }
 
 // Whether a table entry lies in the surrogate range U+D800..U+DFFF, which holds the markers and
@@ -233,35 +269,31 @@ constexpr bool IsSurrogate(char16_t unit) {
 static_assert(IsSurrogate(DecoderTables::kFirstSupplementaryMarker) &&
               IsSurrogate(DecoderTables::kNoChar));
 
-// Decodes the sequence a lead byte starts. An invalid one gives one U+FFFD, covering the trail
-// byte too only when that is at or above 0x80; a missing trail byte counts as one below 0x80.
-Step DecodeMultiByte(const DecoderTables& tables, const unsigned char* in, std::size_t size,
-                     char16_t* out) {
-  if (size < 2) return Replace(1, out);
-  const char16_t unit = tables.pairs[std::size_t{in[0]} * 256 + in[1]];
-  if (!IsSurrogate(unit)) {
-    out[0] = unit;
-    return {2, 1};
+// The UTF-8 entry of a UTF-16 table entry: no character for kNoChar, the supplementary
+// character of a marker, the BMP character itself otherwise.
+Utf8Char EntryOf(const DecoderTables& tables, char16_t unit) {
+  if (unit == DecoderTables::kNoChar) return {};
+  if (IsSurrogate(unit)) {
+    return Utf8Of(tables.pairSupplementary[unit - DecoderTables::kFirstSupplementaryMarker]);
   }
-  if (unit == DecoderTables::kNoChar) {
-    if (tables.gb18030 && IsDigit(in[1])) return DecodeFourByte(tables, in, size, out);
-    return Replace(in[1] < 0x80 ? 1 : 2, out);
-  }
-  // A marker: its character is supplementary (CheckTables), so always two units. Writing them
-  // unconditionally, rather than through PutCodePoint, also keeps the decoding loop's registers
-  // as they were without markers; GCC's allocation otherwise slows the ASCII path by a seventh.
-  PutSurrogatePair(tables.pairSupplementary[unit - DecoderTables::kFirstSupplementaryMarker], out);
-  return {2, 2};
+  return Utf8Of(unit);
 }
 
-// Decodes one sequence starting with a byte at or above 0x80.
-Step DecodeSequenceWithTables(const DecoderTables& tables, const unsigned char* in,
-                              std::size_t size, char16_t* out) {
-  const ByteKind kind = tables.kind[in[0]];
-  if (kind == ByteKind::kLead) return DecodeMultiByte(tables, in, size, out);
-  if (kind == ByteKind::kInvalid) return Replace(1, out);
-  out[0] = tables.single[in[0]];
-  return {1, 1};
+// The UTF-8 tables of checked UTF-16 tables.
+std::unique_ptr<const Utf8Tables> Utf8TablesOf(const DecoderTables& tables) {
+  auto utf8 = std::make_unique<Utf8Tables>();
+  utf8->kind = tables.kind;
+  for (std::size_t byte = 0; byte < 256; ++byte) {
+    if (tables.kind[byte] == ByteKind::kSingle) utf8->single[byte] = Utf8Of(tables.single[byte]);
+  }
+  utf8->pairs.reserve(tables.pairs.size());
+  for (const char16_t unit : tables.pairs)
+    utf8->pairs.push_back(EntryOf(tables, unit));
+  utf8->fourByte.reserve(tables.fourByte.size());
+  for (const char16_t unit : tables.fourByte)
+    utf8->fourByte.push_back(EntryOf(tables, unit));
+  utf8->gb18030 = tables.gb18030;
+  return utf8;
 }
 
 // Throws unless the tables let the decoder keep its contract: bytes below 0x80 decode alone to
@@ -330,24 +362,25 @@ const TextDecoder& TextDecoder::For(CodePage page) {
   return *found->second;
 }
 
-TextDecoder::TextDecoder(CodePage page, std::unique_ptr<const DecoderTables> tables)
-    : page_(page), tables_(std::move(tables)) {
-  if (tables_ != nullptr) CheckTables(page_, *tables_);
+TextDecoder::TextDecoder(CodePage page, std::unique_ptr<const DecoderTables> tables) : page_(page) {
+  if (tables == nullptr) return;
+  CheckTables(page_, *tables);
+  tables_ = Utf8TablesOf(*tables);
 }
 
 TextDecoder::~TextDecoder() = default;
 
-std::size_t TextDecoder::Decode(std::string_view bytes, char16_t* out) const {
+std::size_t TextDecoder::Decode(std::string_view bytes, char* out) const {
   if (tables_ == nullptr) return DecodeBytes(BytesOf(bytes), bytes.size(), out, DecodeUtf8Sequence);
-  const DecoderTables& tables = *tables_;
+  const Utf8Tables& tables = *tables_;
   return DecodeBytes(BytesOf(bytes), bytes.size(), out,
-                     [&tables](const unsigned char* in, std::size_t size, char16_t* units) {
-                       return DecodeSequenceWithTables(tables, in, size, units);
+                     [&tables](const unsigned char* in, std::size_t size, char* text) {
+                       return DecodeSequenceWithTables(tables, in, size, text);
                      });
 }
 
-std::u16string TextDecoder::Decode(std::string_view bytes) const {
-  std::u16string text(bytes.size(), u'\0');
+std::string TextDecoder::Decode(std::string_view bytes) const {
+  std::string text(kMaxGrowth * bytes.size(), '\0');
   text.resize(Decode(bytes, text.data()));
   return text;
 }

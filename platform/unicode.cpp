@@ -116,6 +116,16 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
+bool IsWellFormedUtf16(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsLowSurrogate(text[i])) return false;
+    if (!IsHighSurrogate(text[i])) continue;
+    if (i + 1 == text.size() || !IsLowSurrogate(text[i + 1])) return false;
+    ++i;
+  }
+  return true;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const unsigned char* const end = p + bytes.size();

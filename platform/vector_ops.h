@@ -1,10 +1,11 @@
 #pragma once
 
-// Bytes and UTF-16 units as small vectors, for the loader and the keyword search: classifying
-// 64 bytes at a time into bit masks, widening 16 bytes at a time to UTF-16 units, counting a byte
-// value, finding either of two units eight at a time. With the processor's vector instructions
-// where it has them (SSE2 on every x86-64), plain loops elsewhere; defining
-// KORLO_PLAIN_VECTOR_OPS selects the plain loops everywhere, so that tests can check both.
+// Bytes as small vectors, for the loader and the keyword search: classifying 64 bytes at a time
+// into bit masks, copying 16 bytes at a time while telling which are not ASCII, counting a byte
+// value, finding where a needle's first and last bytes both match, sixteen places at a time. With
+// the processor's vector instructions where it has them (SSE2 on every x86-64), plain loops
+// elsewhere; defining KORLO_PLAIN_VECTOR_OPS selects the plain loops everywhere, so that tests can
+// check both.
 
 #include <algorithm>
 #include <bit>
@@ -55,22 +56,20 @@ inline ByteClasses ClassifyBytes(const char* chunk) noexcept {
   return classes;
 }
 
-inline constexpr std::size_t kWidenChunk = 16;
+inline constexpr std::size_t kCopyChunk = 16;
 
-// Writes the kWidenChunk bytes at `in` to `out` as kWidenChunk units, each byte zero-extended,
-// and returns which of them are at or above 0x80 (bit i for byte i).
-inline unsigned WidenBytes(const char* in, char16_t* out) noexcept {
+// Copies the kCopyChunk bytes at `in` to `out` and returns which of them are at or above 0x80
+// (bit i for byte i).
+inline unsigned CopyBytes(const char* in, char* out) noexcept {
 #ifdef KORLO_VECTOR_OPS_SSE2
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-  const __m128i zero = _mm_setzero_si128();
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
   return static_cast<unsigned>(_mm_movemask_epi8(bytes));
 #else
   unsigned high = 0;
-  for (std::size_t i = 0; i < kWidenChunk; ++i) {
+  for (std::size_t i = 0; i < kCopyChunk; ++i) {
     const auto byte = static_cast<unsigned char>(in[i]);
-    out[i] = byte;
+    out[i] = in[i];
     if (byte >= 0x80) high |= 1u << i;
   }
   return high;
@@ -104,23 +103,33 @@ inline std::size_t CountBytes(const char* first, std::size_t size, char value) n
   return count;
 }
 
-// The index of the first of the `count` units at `units` that is `a` or `b`; `count` when
-// there is none.
-inline std::size_t FindEitherUnit(const char16_t* units, std::size_t count, char16_t a,
-                                  char16_t b) noexcept {
+// Where a needle may start: the least i below `count` such that bytes[i] is `first` or
+// `firstOther` and bytes[i + distance] is `last` or `lastOther` (a needle's first and last
+// bytes, each with its other case); `count` when there is none. Bytes up to
+// bytes[count - 1 + distance] must be readable. Two bytes of the needle, not one, because the
+// first byte of a CJK character in UTF-8 is shared by four thousand others.
+inline std::size_t FindBytePair(const char* bytes, std::size_t count, std::size_t distance,
+                                char first, char firstOther, char last, char lastOther) noexcept {
   std::size_t i = 0;
 #ifdef KORLO_VECTOR_OPS_SSE2
-  const __m128i first = _mm_set1_epi16(static_cast<short>(a));
-  const __m128i second = _mm_set1_epi16(static_cast<short>(b));
-  for (; count - i >= 8; i += 8) {
-    const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
-    const auto matches = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi16(eight, first), _mm_cmpeq_epi16(eight, second))));
-    if (matches != 0) return i + static_cast<std::size_t>(std::countr_zero(matches)) / 2;
+  const __m128i first1 = _mm_set1_epi8(first);
+  const __m128i first2 = _mm_set1_epi8(firstOther);
+  const __m128i last1 = _mm_set1_epi8(last);
+  const __m128i last2 = _mm_set1_epi8(lastOther);
+  for (; count - i >= 16; i += 16) {
+    const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + distance));
+    const __m128i both =
+        _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(starts, first1), _mm_cmpeq_epi8(starts, first2)),
+                      _mm_or_si128(_mm_cmpeq_epi8(ends, last1), _mm_cmpeq_epi8(ends, last2)));
+    const auto matches = static_cast<unsigned>(_mm_movemask_epi8(both));
+    if (matches != 0) return i + static_cast<std::size_t>(std::countr_zero(matches));
   }
 #endif
   for (; i < count; ++i) {
-    if (units[i] == a || units[i] == b) return i;
+    const char start = bytes[i];
+    const char end = bytes[i + distance];
+    if ((start == first || start == firstOther) && (end == last || end == lastOther)) return i;
   }
   return count;
 }

@@ -7,12 +7,17 @@
 
 #include "core/keyword_match.h"
 #include "core/log_record.h"
+#include "platform/unicode.h"
 
 namespace {
 
 using core::MatchKeyword;
-using core::MatchText;
 using core::TMatchMode;
+
+// MatchText compares UTF-8 texts; the cases are written in UTF-16 like the window's texts.
+bool MatchText(std::u16string_view value, std::u16string_view keyword, TMatchMode mode) {
+  return core::MatchText(platform::Utf16ToUtf8(value), platform::Utf16ToUtf8(keyword), mode);
+}
 
 TEST(MatchText, ComparesExactlyOrAsAsciiFoldedSubstring) {
   struct Case {
@@ -80,6 +85,42 @@ TEST(MatchKeyword, PicksTheFieldsByTheColumnText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(MatchKeyword(kRecord, c.keyword, c.column, c.mode), c.expected);
+  }
+}
+
+// A keyword box can hold a lone surrogate, which no record's text holds: it matches only where it
+// meets half of a surrogate pair of a field, never a U+FFFD, and never exactly.
+TEST(MatchKeyword, AKeywordWithALoneSurrogateMeetsHalvesOfSurrogatePairs) {
+  // ItemName "a😀b" (U+1F600 is D83D DE00), Relation holds U+FFFD.
+  const core::TLogRecord record = core::ParseLogLine(
+      u"0\tacc\t2\tHero\t4\t5\t6\t7\t8\t9\t10\tA\U0001F600b\t12\t13\t\uFFFD\t15\t16");
+  struct Case {
+    const char* name;
+    std::u16string keyword;
+    std::u16string column;
+    TMatchMode mode;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"high half", u"\xD83D", u"所有列", TMatchMode::kFolded, true},
+      {"low half", u"\xDE00", u"物品名称", TMatchMode::kFolded, true},
+      {"letter then high half, folded", u"a\xD83D", u"物品名称", TMatchMode::kFolded, true},
+      {"low half then letter",
+       u"\xDE00"
+       u"B",
+       u"所有列", TMatchMode::kFolded, true},
+      {"high half then a letter",
+       u"\xD83D"
+       u"b",
+       u"所有列", TMatchMode::kFolded, false},
+      {"other field", u"\xD83D", u"关联", TMatchMode::kFolded, false},
+      {"never exactly", u"\xD83D", u"所有列", TMatchMode::kExact, false},
+      {"the whole pair exactly", u"A\U0001F600b", u"物品名称", TMatchMode::kExact, true},
+      {"replacement character", u"\uFFFD", u"关联", TMatchMode::kExact, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(MatchKeyword(record, c.keyword, c.column, c.mode), c.expected);
   }
 }
 

@@ -84,6 +84,29 @@ TEST_F(Loader, ReadsLogsThenTextsOfEachSelectedFolderInListOrder) {
                                    }));
 }
 
+// The grid may still show an older result while a later load replaces both lists: a copy of the
+// result keeps its records, and their blocks, readable; the blocks go with the last copy.
+TEST_F(Loader, AnOlderResultStaysReadableAfterTheNextLoadAndIsFreedWithItsLastCopy) {
+  Write("2024-03-01/a.log", LogLine("old1") + "\r\n" + LogLine("old2") + "\r\n");
+  Write("2024-03-02/a.log", LogLine("new1") + "\r\n");
+  const std::size_t blocksBefore = core::TBlockRegistry::LiveBlocks();
+  Select({u"2024-03-01"});
+  h.analyzer.LoadLogData();
+  core::TLogList shown = h.State().FFilteredLogs;  // what the grid shows
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), blocksBefore + 1);
+
+  Select({u"2024-03-02"});
+  h.analyzer.LoadLogData();
+  EXPECT_EQ(Accounts(h.State().FAllLogs), "new1");
+  EXPECT_EQ(Accounts(shown), "old1 old2");
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), blocksBefore + 2);
+
+  shown.clear();
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), blocksBefore + 1);
+  h.analyzer.ClearRecords();
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), blocksBefore);
+}
+
 TEST_F(Loader, CutsLinesAtEveryKindOfLineEnd) {
   struct Case {
     const char* name;
@@ -118,7 +141,7 @@ TEST_F(Loader, NulBytesStayInsideTheirField) {
   Select({u"2024-03-01"});
   h.analyzer.LoadLogData();
   ASSERT_EQ(h.State().FAllLogs.size(), 1u);
-  EXPECT_EQ(h.State().FAllLogs[0].Account(), std::u16string_view(u"A\0B", 3));
+  EXPECT_EQ(h.State().FAllLogs[0].Account(), std::string_view("A\0B", 3));
 }
 
 TEST_F(Loader, DecodesGbkAndNeverMatchesOnHalfACharacter) {

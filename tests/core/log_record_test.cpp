@@ -84,6 +84,26 @@ TEST(ParseLogLine, KeepsEmptyPartsAndEveryOtherCharacterAsItIs) {
   EXPECT_EQ(record.Action(), record.LogTime());
 }
 
+TEST(ParseLogLine, StoresWellFormedUtf8FromUtf8OrUtf16Lines) {
+  struct Case {
+    const char* name;
+    TLogRecord record;
+    std::string account;  // bytes
+  };
+  const Case cases[] = {
+      {"UTF-8 as it is", ParseLogLine("0\t\xE5\x90\x8D\xE5\xAD\x97!"), "\xE5\x90\x8D\xE5\xAD\x97!"},
+      {"UTF-16 converted", ParseLogLine(u"0\t名字!"), "\xE5\x90\x8D\xE5\xAD\x97!"},
+      {"UTF-16 surrogate pair", ParseLogLine(u"0\tA\U0001F600"), "A\xF0\x9F\x98\x80"},
+      {"UTF-16 lone surrogate", ParseLogLine(u"0\tA\xD83D"), "A\xEF\xBF\xBD"},
+      {"UTF-8 truncated sequence", ParseLogLine("0\t\xE5\xB8z"), "\xEF\xBF\xBDz"},
+      {"UTF-8 stray byte", ParseLogLine("0\t\xFF"), "\xEF\xBF\xBD"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.record.Account(), c.account);
+  }
+}
+
 TEST(ParseLogLine, AdjacentAndTrailingTabsMakeEmptyParts) {
   // "\t\t" after part 0 makes parts 1 and 2 empty; a final TAB adds an empty last part.
   const TLogRecord record = ParseLogLine(u"x\t\t\tname\t");
@@ -93,22 +113,35 @@ TEST(ParseLogLine, AdjacentAndTrailingTabsMakeEmptyParts) {
 }
 
 TEST(ParseLogLine, HandlesLinesLongerThanTheCompactLayout) {
-  // Lines whose fields total more units than the compact bookkeeping can count (255) are stored
-  // in the wide layout; across the limit and far beyond it they must read the same.
-  std::vector<std::size_t> remarkLengths;
-  for (std::size_t length = 200; length <= 300; ++length)
-    remarkLengths.push_back(length);
-  remarkLengths.push_back(70'000);
-  for (const std::size_t remarkLength : remarkLengths) {
-    SCOPED_TRACE(remarkLength);
-    const std::u16string longRemark(remarkLength, u'备');
-    std::u16string line = NumberedLine(15) + u'\t' + longRemark + u"\ttime";
-    const TLogRecord record = ParseLogLine(line);
-    ASSERT_EQ(record.Remark(), longRemark);
-    ASSERT_EQ(U8(record.LogTime()), "time");
-    ASSERT_EQ(U8(record.Relation()), "p14");
-    ASSERT_EQ(U8(record.Account()), "p1");
-    ASSERT_EQ(U8(record.Param2()), "p13");
+  // Lines whose fields total more bytes than the compact bookkeeping can count (255) are stored
+  // in the wide layout; across the limit and far beyond it they must read the same. A remark of
+  // ASCII letters crosses it at about 225 characters, one of Chinese ones (three bytes each) at
+  // about 75.
+  struct Remarks {
+    char16_t character;
+    std::vector<std::size_t> lengths;
+  };
+  Remarks remarks[] = {{u'r', {}}, {u'备', {}}};
+  for (std::size_t length = 200; length <= 300; ++length) {
+    remarks[0].lengths.push_back(length);
+    remarks[1].lengths.push_back(length);
+  }
+  for (std::size_t length = 60; length <= 100; ++length)
+    remarks[1].lengths.push_back(length);
+  remarks[1].lengths.push_back(70'000);
+  for (const Remarks& remark : remarks) {
+    for (const std::size_t remarkLength : remark.lengths) {
+      SCOPED_TRACE(testing::Message()
+                   << U8(std::u16string(1, remark.character)) << " " << remarkLength);
+      const std::u16string longRemark(remarkLength, remark.character);
+      std::u16string line = NumberedLine(15) + u'\t' + longRemark + u"\ttime";
+      const TLogRecord record = ParseLogLine(line);
+      ASSERT_EQ(record.Remark(), U8(longRemark));
+      ASSERT_EQ(U8(record.LogTime()), "time");
+      ASSERT_EQ(U8(record.Relation()), "p14");
+      ASSERT_EQ(U8(record.Account()), "p1");
+      ASSERT_EQ(U8(record.Param2()), "p13");
+    }
   }
 }
 
@@ -128,6 +161,47 @@ TEST(TLogRecord, CopiesStayValidAfterTheirSourceListIsGone) {
   EXPECT_EQ(Describe(copies[1]), kAllParts);
   EXPECT_TRUE(copies[0] == copies[1]);
   EXPECT_FALSE(copies[0] == TLogRecord());
+}
+
+TEST(TLogRecord, IsABlockIndexAndALine) {
+  EXPECT_EQ(sizeof(TLogRecord), 8u);
+  EXPECT_EQ(sizeof(core::TLogList::value_type), 8u);
+}
+
+TEST(TBlockRegistry, FreesABlockWithItsLastRecordAndGivesItsSlotToTheNext) {
+  const std::size_t before = core::TBlockRegistry::LiveBlocks();
+  {
+    TLogRecord first = ParseLogLine(NumberedLine(17));
+    const TLogRecord copy = first;
+    EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before + 1);
+    first = TLogRecord();
+    EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before + 1);
+    EXPECT_EQ(Describe(copy), kAllParts);
+  }
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before);
+  // Many records made and dropped one after another never hold more than one block.
+  for (int i = 0; i < 1000; ++i) {
+    const TLogRecord record = ParseLogLine(NumberedLine(17));
+    ASSERT_EQ(core::TBlockRegistry::LiveBlocks(), before + 1);
+  }
+  EXPECT_EQ(core::TBlockRegistry::LiveBlocks(), before);
+}
+
+TEST(TBlockRegistry, RecordsOfManyBlocksReadTheirOwnTextsWhileTheTableGrows) {
+  // More blocks than the table starts with, some dropped on the way so that slots are reused
+  // between the ones that stay.
+  std::vector<TLogRecord> kept;
+  std::vector<std::string> accounts;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string account = "acc" + std::to_string(i);
+    const TLogRecord record = ParseLogLine("0\t" + account);
+    if (i % 3 == 0) continue;  // dropped: its slot goes to the next block
+    kept.push_back(record);
+    accounts.push_back(account);
+  }
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    ASSERT_EQ(kept[i].Account(), accounts[i]) << i;
+  }
 }
 
 TEST(GridColumns, ShowTheFieldsOfTheirHeaders) {

@@ -7,6 +7,7 @@
 
 #include "core/lowered_search.h"
 #include "platform/lower_case.h"
+#include "platform/unicode.h"
 
 namespace {
 
@@ -43,13 +44,20 @@ TEST(LoweredKeywordSet, FindsKeywordsInTheLowerCaseOfTheText) {
       {"no keywords", u"anything", {}, false},
       {"empty text", u"", {u"a"}, false},
       {"vertical bar", u"商店制造|出售", {u"|"}, true},
+      {"capital keyword shorter once lower-cased", u"ID", {u"\u0130d"}, true},
+      {"Kelvin sign in the keyword", u"KEY", {u"\u212Aey"}, true},
+      {"supplementary first character", u"\U0001F600A", {u"\U0001F600a"}, true},
+      {"supplementary character is not lower-cased", u"\U00010400", {u"\U00010428"}, false},
+      {"lone high surrogate meets a pair", u"x\U0001F600", {u"x\xD83D"}, true},
+      {"lone low surrogate meets a pair", u"\U0001F600Y", {u"\xDE00y"}, true},
+      {"lone surrogate never meets U+FFFD", u"\uFFFD", {u"\xD83D"}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     core::TLoweredKeywordSet set;
     for (const std::u16string& keyword : c.keywords)
       set.Add(keyword);
-    EXPECT_EQ(set.FoundIn(c.text), c.expected);
+    EXPECT_EQ(set.FoundIn(platform::Utf16ToUtf8(c.text)), c.expected);
     EXPECT_EQ(NaiveFoundIn(c.text, c.keywords), c.expected);
   }
 }
@@ -72,7 +80,8 @@ TEST(LoweredKeywordSet, AgreesWithLowerCasingTheWholeText) {
     core::TLoweredKeywordSet set;
     for (const std::u16string& keyword : keywords)
       set.Add(keyword);
-    ASSERT_EQ(set.FoundIn(text), NaiveFoundIn(text, keywords)) << "round " << round;
+    ASSERT_EQ(set.FoundIn(platform::Utf16ToUtf8(text)), NaiveFoundIn(text, keywords))
+        << "round " << round;
   }
 }
 

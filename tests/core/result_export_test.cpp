@@ -8,6 +8,7 @@
 #include "core/log_record.h"
 #include "core/result_export.h"
 #include "platform/os_error.h"
+#include "platform/unicode.h"
 #include "support/temp_tree.h"
 
 namespace {
@@ -18,6 +19,12 @@ using korlo_test::TempTree;
 std::string Field(TExportFormat format, std::u16string_view text) {
   std::string out;
   core::AppendExportField(format, text, out);
+  return out;
+}
+
+std::string Field(TExportFormat format, std::string_view utf8) {
+  std::string out;
+  core::AppendExportField(format, utf8, out);
   return out;
 }
 
@@ -53,6 +60,7 @@ TEST(ResultExport, QuotesOnlyTheFieldsThatNeedIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Field(c.format, c.field), c.written);
+    EXPECT_EQ(Field(c.format, platform::Utf16ToUtf8(c.field)), c.written);  // a record's text
   }
 }
 

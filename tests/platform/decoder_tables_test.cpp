@@ -21,6 +21,7 @@ namespace platform {
 namespace {
 
 using korlo_test::DecodeCase;
+using korlo_test::DecodedUnits;
 using korlo_test::ExpectDecodes;
 using korlo_test::HexUnits;
 using ByteKind = DecoderTables::ByteKind;
@@ -181,7 +182,7 @@ TEST(DeriveDecoderTablesTest, MarksNoMoreSupplementaryPairsThanItCanIndex) {
   }
   // The tables stay sound: the last marker decodes, the first unmarked pair is rejected.
   const TextDecoder decoder(kMadeUpPage, std::move(tables));
-  EXPECT_EQ(HexUnits(decoder.Decode("\x8B\xBE\x8B\xBF")), HexUnits(u"\U00018BBE\uFFFD"));
+  EXPECT_EQ(HexUnits(DecodedUnits(decoder, "\x8B\xBE\x8B\xBF")), HexUnits(u"\U00018BBE\uFFFD"));
 }
 
 // GB18030: each four-byte sequence of the table range is asked about once, and its verdict lands
@@ -275,7 +276,7 @@ TEST(AddWindowsGbkPrivateUseTest, NumbersTheUserDefinedAreasThenTheRejectedCells
   EXPECT_EQ(tables->single[0xFF], u'\uF8F5');
   EXPECT_EQ(tables->kind[0x80], ByteKind::kInvalid);
   const TextDecoder decoder(kMadeUpPage, std::move(tables));
-  EXPECT_EQ(HexUnits(decoder.Decode("\xFF\xAA\xA1z\xD7\xFA\x81\x7F")),
+  EXPECT_EQ(HexUnits(DecodedUnits(decoder, "\xFF\xAA\xA1z\xD7\xFA\x81\x7F")),
             HexUnits(u"\uF8F5\uE000z\uE768\uFFFD\u007F"));
 }
 

@@ -18,6 +18,7 @@ namespace {
 
 using korlo_test::AppendUtf16;
 using korlo_test::DecodeCase;
+using korlo_test::DecodedUnits;
 using korlo_test::DecodeIntoExactBuffer;
 using korlo_test::ExpectDecodes;
 using korlo_test::HexBytes;
@@ -63,7 +64,7 @@ TEST(TextDecoderTest, Gb18030SequencesDecodeToTheirCharacters) {
   const TextDecoder& decoder = TextDecoder::For(kCodePageGb18030);
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
-    EXPECT_EQ(HexUnits(decoder.Decode(test.bytes)), HexUnits(test.expected));
+    EXPECT_EQ(HexUnits(DecodedUnits(decoder, test.bytes)), HexUnits(test.expected));
   }
 }
 
@@ -147,7 +148,7 @@ TEST(TextDecoderTest, DecodingPiecesCutAtSeparatorsEqualsDecodingTheWhole) {
         if (i < bytes.size()) pieces += DecodeIntoExactBuffer(decoder, bytes.substr(i, 1));
         start = i + 1;
       }
-      if (pieces == decoder.Decode(bytes)) continue;
+      if (pieces == DecodedUnits(decoder, bytes)) continue;
       ADD_FAILURE() << "bytes " << HexBytes(bytes);
       if (++mismatches == 5) break;
     }
@@ -218,7 +219,7 @@ TEST(TextDecoderTest, RefusesTablesThatBreakTheSeparatorGuarantee) {
       {"four-byte decodes to a line feed", [](DecoderTables& t) { t.fourByte[3] = u'\n'; }},
       {"pair table cut short", [](DecoderTables& t) { t.pairs.resize(0x8200); }},
   };
-  EXPECT_EQ(TextDecoder(kCodePageGbk, SoundTables()).Decode("\x81\x40\t"), u"\u4E00\t");
+  EXPECT_EQ(DecodedUnits(TextDecoder(kCodePageGbk, SoundTables()), "\x81\x40\t"), u"\u4E00\t");
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
     std::unique_ptr<DecoderTables> tables = SoundTables();

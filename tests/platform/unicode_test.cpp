@@ -133,5 +133,33 @@ TEST(IsValidUtf8Test, AcceptsWellFormedTextOnly) {
   }
 }
 
+TEST(IsWellFormedUtf16Test, AcceptsSurrogatesOnlyInHighLowPairs) {
+  struct Case {
+    const char* name;
+    std::u16string units;
+    bool wellFormed;
+  };
+  const Case cases[] = {
+      {"empty", u"", true},
+      {"BMP text", u"a\u4E2D\uFFFD", true},
+      {"pair", u"a\U0001F600b", true},
+      {"lone high at the end", u"a\xD83D", false},
+      {"lone high before a letter",
+       u"\xD83D"
+       u"a",
+       false},
+      {"lone low at the start",
+       u"\xDE00"
+       u"a",
+       false},
+      {"low before high", u"\xDE00\xD83D", false},
+      {"two highs then a low", u"\xD83D\xD83D\xDE00", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(IsWellFormedUtf16(c.units), c.wellFormed);
+  }
+}
+
 }  // namespace
 }  // namespace platform

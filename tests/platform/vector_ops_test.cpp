@@ -9,7 +9,7 @@
 namespace {
 
 // Every length from 0 to 80, so the vector loops and their tails meet at every offset.
-TEST(VectorOps, CountAndWidenAgreeWithPlainLoopsAtEveryLength) {
+TEST(VectorOps, CountAndCopyAgreeWithPlainLoopsAtEveryLength) {
   std::string bytes;
   for (int i = 0; i < 80 + 16; ++i) {
     bytes.push_back(static_cast<char>(i % 3 == 0 ? '\n' : (i * 37) % 256));
@@ -20,11 +20,11 @@ TEST(VectorOps, CountAndWidenAgreeWithPlainLoopsAtEveryLength) {
               static_cast<std::size_t>(
                   std::count(bytes.begin(), bytes.begin() + static_cast<long>(length), '\n')));
   }
-  std::u16string units(platform::kWidenChunk, u'\0');
-  const unsigned high = platform::WidenBytes(bytes.data() + 3, units.data());
-  for (std::size_t i = 0; i < platform::kWidenChunk; ++i) {
+  std::string copy(platform::kCopyChunk, '\0');
+  const unsigned high = platform::CopyBytes(bytes.data() + 3, copy.data());
+  for (std::size_t i = 0; i < platform::kCopyChunk; ++i) {
     const auto byte = static_cast<unsigned char>(bytes[3 + i]);
-    EXPECT_EQ(units[i], byte);
+    EXPECT_EQ(static_cast<unsigned char>(copy[i]), byte);
     EXPECT_EQ((high >> i & 1u) != 0, byte >= 0x80) << i;
   }
 }
@@ -38,16 +38,27 @@ TEST(VectorOps, CountBytesOverLongRunsOfMatches) {
   }
 }
 
-// A hit at every position of texts of every length up to 40 units, found by either unit, and
-// never a unit that only shares a byte with one of them.
-TEST(VectorOps, FindEitherUnitFindsTheFirstOfTwoUnitsAtEveryPosition) {
-  for (std::size_t length = 0; length <= 40; ++length) {
-    for (std::size_t hit = 0; hit <= length; ++hit) {
-      std::u16string units(length, u'\u6B4B');  // shares its low byte with 'K'
-      if (hit < length) units[hit] = hit % 2 == 0 ? u'k' : u'K';
-      if (hit + 1 < length) units[hit + 1] = u'k';
-      SCOPED_TRACE(testing::Message() << length << " " << hit);
-      EXPECT_EQ(platform::FindEitherUnit(units.data(), length, u'k', u'K'), hit);
+// A hit at every position of texts of every length up to 40 bytes, at every distance up to 20,
+// found by either byte at each end, and never where only one end matches or a byte only differs
+// from a wanted one in its high bit (a UTF-8 continuation byte).
+TEST(VectorOps, FindBytePairFindsTheFirstPlaceBothEndsMatchAtEveryPosition) {
+  for (std::size_t distance = 0; distance <= 20; ++distance) {
+    for (std::size_t length = 0; length <= 40; ++length) {
+      for (std::size_t hit = 0; hit <= length; ++hit) {
+        // With both ends one byte apart, a start without its end is a decoy.
+        const char last = distance == 0 ? 'k' : 'z';
+        std::string bytes(length + distance, '\xCB');  // 'K' with its high bit set
+        for (std::size_t i = 0; i < hit && distance > 0; ++i)
+          bytes[i] = i % 2 == 0 ? 'k' : 'K';
+        if (hit < length) {
+          bytes[hit] = hit % 2 == 0 ? 'k' : 'K';
+          if (distance > 0) bytes[hit + distance] = hit % 3 == 0 ? 'z' : 'Z';
+        }
+        SCOPED_TRACE(testing::Message() << distance << " " << length << " " << hit);
+        EXPECT_EQ(platform::FindBytePair(bytes.data(), length, distance, 'k', 'K', last,
+                                         static_cast<char>(last - ('a' - 'A'))),
+                  hit);
+      }
     }
   }
 }

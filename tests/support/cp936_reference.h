@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <string>
 
+#include "decoded_units.h"
 #include "platform/text_decoder.h"
 
 namespace korlo_test::cp936 {
@@ -75,8 +76,8 @@ inline char16_t WindowsPrivateUse(std::size_t row, std::size_t column) {
   return u'\0';
 }
 
-// FNV-1a over the units `decoder` makes of each sequence of the row, with the unit count before
-// them; a sequence of a private-use run counts as the marker 0xFFFF instead.
+// FNV-1a over the UTF-16 units `decoder` makes of each sequence of the row, with the unit count
+// before them; a sequence of a private-use run counts as the marker 0xFFFF instead.
 inline std::uint64_t RowDigest(const platform::TextDecoder& decoder, std::size_t row) {
   std::uint64_t digest = 0xCBF29CE484222325;
   const auto mix = [&digest](std::size_t value) {
@@ -90,7 +91,7 @@ inline std::uint64_t RowDigest(const platform::TextDecoder& decoder, std::size_t
       mix(0xFFFF);
       continue;
     }
-    const std::u16string units = decoder.Decode(SequenceBytes(row, column));
+    const std::u16string units = DecodedUnits(decoder, SequenceBytes(row, column));
     mix(units.size());
     for (const char16_t unit : units)
       mix(unit);
@@ -110,7 +111,7 @@ inline std::string RowDump(const platform::TextDecoder& decoder, std::size_t row
       dump += text;
     }
     char separator = ':';
-    for (const char16_t unit : decoder.Decode(bytes)) {
+    for (const char16_t unit : DecodedUnits(decoder, bytes)) {
       std::snprintf(text, sizeof text, "%c%04X", separator, static_cast<unsigned>(unit));
       dump += text;
       separator = '+';

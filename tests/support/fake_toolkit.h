@@ -17,8 +17,11 @@
 
 namespace korlo_test {
 
-// UTF-8 of a UTF-16 text, for readable assertions.
+// UTF-8 of a UTF-16 text, for readable assertions; a record's UTF-8 text as it is.
 std::string Utf8(std::u16string_view text);
+inline std::string Utf8(std::string_view utf8) {
+  return std::string(utf8);
+}
 
 // A window toolkit without a screen: it keeps every control's state as a real toolkit would,
 // records every operation the form asks of it as one line of a transcript, owns a fake clock and

@@ -37,7 +37,10 @@ class FakeWindow : public core::THeadlessWindow {
   std::vector<std::string> transcript_;
 };
 
-// UTF-8 of a UTF-16 text, for readable assertions.
+// UTF-8 of a UTF-16 text, for readable assertions; a record's UTF-8 text as it is.
 std::string U8(std::u16string_view text);
+inline std::string U8(std::string_view utf8) {
+  return std::string(utf8);
+}
 
 }  // namespace korlo_test

@@ -18,6 +18,7 @@
 namespace {
 
 namespace cp936 = korlo_test::cp936;
+using korlo_test::DecodedUnits;
 using korlo_test::HexBytes;
 using korlo_test::HexUnits;
 using platform::TextDecoder;
@@ -51,7 +52,7 @@ TEST(Cp936Reference, DecodesEverySequenceOfTheWindowsPrivateUseRunsAsWindowsDoes
       ASSERT_GE(expected, kFirstPrivateUse);
       ASSERT_LE(expected, kLastPrivateUse);
       ++uses[static_cast<std::size_t>(expected - kFirstPrivateUse)];
-      EXPECT_EQ(HexUnits(decoder.Decode(bytes)), HexUnits(std::u16string(1, expected)))
+      EXPECT_EQ(HexUnits(DecodedUnits(decoder, bytes)), HexUnits(std::u16string(1, expected)))
           << HexBytes(bytes);
       // What the decoder adds to glibc's reading: glibc itself still rejects the sequence.
       EXPECT_FALSE(IconvAccepts(bytes)) << HexBytes(bytes);
@@ -72,7 +73,7 @@ TEST(Cp936Reference, NoOtherTwoByteSequenceDecodesToThePrivateUseRange) {
     for (std::size_t trail = 0; trail < 256; ++trail) {
       if (cp936::WindowsPrivateUse(1 + lead, trail) != u'\0') continue;
       const std::string bytes = cp936::SequenceBytes(1 + lead, trail);
-      for (const char16_t unit : decoder.Decode(bytes)) {
+      for (const char16_t unit : DecodedUnits(decoder, bytes)) {
         EXPECT_TRUE(unit < kFirstPrivateUse || unit > kLastPrivateUse) << HexBytes(bytes);
       }
     }
@@ -81,7 +82,7 @@ TEST(Cp936Reference, NoOtherTwoByteSequenceDecodesToThePrivateUseRange) {
 
 TEST(Cp936Reference, DecodesTheSingleByteGlibcRejectsAsWindowsTableMapsIt) {
   EXPECT_FALSE(IconvAccepts("\xFF"));
-  EXPECT_EQ(HexUnits(TextDecoder::For(platform::kCodePageGbk).Decode("\xFF")),
+  EXPECT_EQ(HexUnits(DecodedUnits(TextDecoder::For(platform::kCodePageGbk), "\xFF")),
             HexUnits(std::u16string(1, cp936::kWindowsByteFF)));
 }
 

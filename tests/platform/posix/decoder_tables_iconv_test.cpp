@@ -22,6 +22,7 @@ namespace {
 
 using korlo_test::AppendUtf16;
 using korlo_test::DecodeCase;
+using korlo_test::DecodedUnits;
 using korlo_test::DecodeIntoExactBuffer;
 using korlo_test::ExpectDecodes;
 using korlo_test::HexBytes;
@@ -318,7 +319,7 @@ TEST(IconvDecoderTablesTest, RandomValidTextDecodesExactly) {
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
-    EXPECT_EQ(TextDecoder::For(test.page.page).Decode(test.text.bytes), test.text.units);
+    EXPECT_EQ(DecodedUnits(TextDecoder::For(test.page.page), test.text.bytes), test.text.units);
   }
 }
 
@@ -337,7 +338,8 @@ TEST(IconvDecoderTablesTest, SingleByteCodePagesDecodeTheirLetters) {
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
-    EXPECT_EQ(HexUnits(TextDecoder::For(test.page).Decode(test.bytes)), HexUnits(test.expected));
+    EXPECT_EQ(HexUnits(DecodedUnits(TextDecoder::For(test.page), test.bytes)),
+              HexUnits(test.expected));
   }
 }
 

@@ -16,6 +16,7 @@
 namespace {
 
 namespace cp936 = korlo_test::cp936;
+using korlo_test::DecodedUnits;
 using korlo_test::HexBytes;
 using korlo_test::HexUnits;
 using platform::TextDecoder;
@@ -32,7 +33,7 @@ TEST(Win32Cp936Reading, DecodesEachSequenceOfThePrivateUseRunsToACharacterOfItsO
       ASSERT_LE(expected, kLast);
       ++uses[static_cast<std::size_t>(expected - kFirst)];
       const std::string bytes = cp936::SequenceBytes(1u + run.lead, trail);
-      EXPECT_EQ(HexUnits(decoder.Decode(bytes)), HexUnits(std::u16string(1, expected)))
+      EXPECT_EQ(HexUnits(DecodedUnits(decoder, bytes)), HexUnits(std::u16string(1, expected)))
           << HexBytes(bytes);
     }
   }
