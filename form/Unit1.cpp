@@ -22,8 +22,6 @@ namespace {
 using enum TControl;
 
 constexpr int kLeftPanelWidth = 280;
-constexpr int kCopyNoticeMs = 500;
-constexpr int kRenderYieldRows = 100;
 
 // The seventeen controls the busy state disables, in the order it disables them.
 constexpr TControl kBusyControls[] = {
@@ -32,46 +30,6 @@ constexpr TControl kBusyControls[] = {
     cboColumn2,          edtKeyword1,        edtKeyword2,     chkExact1,    chkExact2,
     lstDateFolders,      lstActions,
 };
-
-constexpr std::u16string_view kHelpText =
-    u"Korlo引擎日志分析工具 1.0\r\n"
-    u"----------------------\r\n"
-    u"快捷键：\r\n"
-    u"  Ctrl+F: 聚焦搜索框\r\n"
-    u"  Ctrl+L: 加载数据\r\n"
-    u"  Ctrl+C: 复制单元格\r\n"
-    u"----------------------\r\n"
-    u"作者：Korlo日志分析工具开发组\r\n"
-    u"联系：请通过项目的问题反馈渠道";
-
-// The entries of the code page box, in the order of core::TCodePageChoice.
-constexpr std::u16string_view kCodePageTexts[] = {u"系统默认", u"GBK", u"GB18030", u"UTF-8",
-                                                  u"自动"};
-
-constexpr TFileType kExportTypes[] = {
-    {u"CSV 文件", u"csv"},
-    {u"文本文件 (制表符分隔)", u"txt"},
-};
-
-// The grid's context menu, by item.
-enum class TGridMenuItem : int { kExport, kCopyRows, kQueryByValue };
-constexpr TMenuItem kGridMenu[] = {
-    {u"导出结果...", true},
-    {u"复制选中行", true},
-    {u"按此值查询", true},
-};
-
-// The searchable column (its index in SEARCHABLE_COLUMNS) a grid column shows, if any.
-std::optional<std::size_t> SearchableIndex(int gridColumn) {
-  if (gridColumn < 0 || gridColumn >= static_cast<int>(core::kGridColumnCount)) return {};
-  const std::optional<core::TLogField> field =
-      core::GRID_HEADERS[static_cast<std::size_t>(gridColumn)].field;
-  if (!field) return {};
-  for (std::size_t i = 0; i < core::SEARCHABLE_COLUMNS.size(); ++i) {
-    if (core::SEARCHABLE_COLUMNS[i].field == *field) return i;
-  }
-  return {};
-}
 
 bool TakesFocus(const TControlSpec& spec) {
   return spec.tabOrder >= 0 && spec.kind != TControlKind::kPanel &&
@@ -149,7 +107,7 @@ void TForm1::RunCommand(Handler&& handler) {
   }
 }
 
-// ---- Start-up and layout ------------------------------------------------------------------------
+// ---- Start-up and layout
 
 void TForm1::Create() {
   RunCommand([this] {
@@ -211,7 +169,7 @@ void TForm1::FormCreate() {
   }
   toolkit_.SetChecked(chkExact1, true);
   toolkit_.SetChecked(chkExact2, true);
-  for (std::u16string_view text : kCodePageTexts)
+  for (std::u16string_view text : CodePageTexts())
     toolkit_.AddItem(cboCodePage, text);
   toolkit_.SetCurrentItem(cboCodePage, 0);
 
@@ -281,7 +239,6 @@ void TForm1::SetControlText(TControl control, std::u16string_view text) {
 }
 
 // ---- Events
-// ---------------------------------------------------------------------------------------
 
 bool TForm1::KeyPreview(TKey key, TShift shift) {
   bool consumed = false;
@@ -378,7 +335,6 @@ bool TForm1::CloseRequested() {
 }
 
 // ---- Grid cells
-// -----------------------------------------------------------------------------------
 
 std::u16string TForm1::GridCellText(int column, int row) const {
   if (column < 0 || column >= static_cast<int>(core::kGridColumnCount) || row < 0) return {};
@@ -396,7 +352,6 @@ int TForm1::GridDataRowCount() const {
 }
 
 // ---- Window services
-// ------------------------------------------------------------------------------
 
 void TForm1::SetStatus(std::u16string_view message) {
   std::u16string text = u"状态：";
@@ -472,7 +427,7 @@ void TForm1::RenderGrid() {
   // The grid reads its cells on demand; the pass keeps the progress and the yields of writing
   // the rows one by one, and stops early when a query run during a yield shrinks the result.
   for (std::size_t i = 0; i < n && i < State().FFilteredLogs.size(); ++i) {
-    if (i > 0 && i % kRenderYieldRows == 0) {
+    if (i > 0 && i % kYieldRows == 0) {
       SetProgressPosition(static_cast<int>(i));
       Yield();
     }
@@ -537,333 +492,6 @@ int TForm1::ActionListCount() const {
 
 std::u16string TForm1::ActionListText(int index) const {
   return toolkit_.ItemText(lstActions, index);
-}
-
-// ---- Commands
-// -------------------------------------------------------------------------------------
-
-void TForm1::edtPathChange() {
-  if (State().FIsLoading) {
-    SetStatus(core::status::kBusy);
-    return;
-  }
-  const std::u16string typed = toolkit_.Text(edtPath);
-  const std::u16string_view root = core::TrimText(typed);
-  if (root.empty()) {
-    ClearDateFolders();
-    SetStatus(u"请输入路径");
-    return;
-  }
-  if (!FCore.IsValidRoot(root)) {
-    ClearDateFolders();
-    SetStatus(u"路径无效");
-    return;
-  }
-  State().FSelectedPath = root;
-  FCore.RefreshDateFolders();
-  DropLoadedRecords();
-  SetStatus(u"路径已更改，请选择日期文件夹并点击加载");
-}
-
-void TForm1::DropLoadedRecords() {
-  State().FIsDataLoaded = false;
-  State().FCurrentSelectedDate.clear();
-  FCore.ClearRecords();
-  RenderGrid();
-  UpdateLoadButton();
-  UpdateStatusBar();
-}
-
-void TForm1::btnRefreshDatesClick() {
-  edtPathChange();
-}
-
-void TForm1::btnSelectPathClick() {
-  if (State().FIsLoading) {
-    SetStatus(core::status::kBusy);
-    return;
-  }
-  const std::u16string typed(core::TrimText(toolkit_.Text(edtPath)));
-  const std::u16string start = typed.empty() ? State().FSelectedPath : typed;
-  const std::optional<std::u16string> chosen =
-      toolkit_.ChooseDirectory(u"选择LogServer上一层目录", start);
-  if (!chosen) return;
-  State().FSelectedPath = *chosen;
-  SetControlText(edtPath, *chosen);
-  DropLoadedRecords();
-  FCore.RefreshDateFolders();
-}
-
-void TForm1::btnSelectAllClick() {
-  if (State().FIsLoading) {
-    SetStatus(core::status::kBusy);
-    return;
-  }
-  const int count = DateFolderCount();
-  for (int i = 0; i < count; ++i)
-    SetDateFolderSelected(i, true);
-  int selected = 0;
-  for (int i = 0; i < count; ++i) {
-    if (IsDateFolderSelected(i)) ++selected;
-  }
-  SetStatus(u"已选择 " + core::DecimalText(selected) + u" 个文件夹");
-}
-
-void TForm1::btnDeselectAllClick() {
-  if (State().FIsLoading) {
-    SetStatus(core::status::kBusy);
-    return;
-  }
-  for (int i = 0; i < DateFolderCount(); ++i)
-    SetDateFolderSelected(i, false);
-  SetStatus(u"已取消所有选择");
-}
-
-void TForm1::lstDateFoldersClick() {
-  if (!State().FIsDataLoaded) return;
-  State().FIsDataLoaded = false;
-  UpdateLoadButton();
-  SetStatus(u"已选择新的日期文件夹，请点击加载按钮");
-}
-
-void TForm1::btnLoadSearchClick() {
-  if (State().FIsLoading) {
-    SetStatus(core::status::kBusy);
-    return;
-  }
-  if (State().FSelectedPath.empty()) {
-    SetStatus(u"请先选择或输入LogServer上一层目录");
-    return;
-  }
-  std::vector<std::u16string> selected;
-  for (int i = 0; i < DateFolderCount(); ++i) {
-    if (IsDateFolderSelected(i)) selected.push_back(DateFolderText(i));
-  }
-  if (selected.empty()) {
-    SetStatus(u"请先选择至少一个日期文件夹");
-    return;
-  }
-  if (!State().FIsDataLoaded || selected.front() != State().FCurrentSelectedDate) {
-    FCore.LoadLogData();
-    return;
-  }
-  if (queryRunning_) {
-    // A query is yielding with its result half built: run this request once it is done, with
-    // the inputs as they stand then.
-    queryRequested_ = true;
-    return;
-  }
-  queryRunning_ = true;
-  try {
-    FCore.ApplyFilter();
-    UpdateLoadButton();
-  } catch (...) {
-    queryRunning_ = false;
-    queryRequested_ = false;
-    throw;
-  }
-  queryRunning_ = false;
-  if (queryRequested_) {
-    queryRequested_ = false;
-    btnLoadSearchClick();
-  }
-}
-
-bool TForm1::FormKeyDown(TKey key, TShift shift) {
-  if (!Holds(shift, TShift::kCtrl)) return false;
-  if (key == TKey::kF) {
-    // Focusing a disabled box (during a load) does nothing.
-    if (toolkit_.IsEnabled(edtKeyword1)) toolkit_.FocusAndSelectAll(edtKeyword1);
-    return true;
-  }
-  if (key == TKey::kL) {
-    btnLoadSearchClick();  // a click by the program runs whatever the button's state
-    return true;
-  }
-  if (key == TKey::kS) {
-    ExportResult();
-    return true;
-  }
-  return false;
-}
-
-void TForm1::btnHelpClick() {
-  toolkit_.ShowInformation(u"帮助", kHelpText);
-}
-
-// ---- Action checklist
-// -----------------------------------------------------------------------------
-
-void TForm1::lstActionsMouseDown(TMouseButton, TShift, TPoint point) {
-  const int entry = toolkit_.ItemAt(lstActions, point);
-  if (entry < 0) return;
-  if (TActionCheckList::HitsCheckBox(entry, point.x)) {
-    FCore.ToggleAction(entry);
-  } else {
-    toolkit_.SetCurrentItem(lstActions, entry);
-  }
-}
-
-bool TForm1::lstActionsKeyDown(TKey key, TShift) {
-  if (key != TKey::kSpace) return false;
-  const int current = toolkit_.CurrentItem(lstActions);
-  if (current >= 0) FCore.ToggleAction(current);
-  return true;
-}
-
-void TForm1::btnSelectAllActionsClick() {
-  FCore.btnSelectAllActionsClick();
-}
-
-void TForm1::btnClearAllActionsClick() {
-  FCore.btnClearAllActionsClick();
-}
-
-// ---- Grid
-// -----------------------------------------------------------------------------------------
-
-void TForm1::StringGrid1MouseDown(TMouseButton, TShift, TGridCell cell) {
-  if (cell.column < 0 || cell.row < 0) return;
-  State().FLastClickedCol = cell.column;
-  State().FLastClickedRow = cell.row;
-}
-
-void TForm1::StringGrid1SelectCell(TGridCell cell) {
-  State().FLastClickedCol = cell.column;
-  State().FLastClickedRow = cell.row;
-}
-
-bool TForm1::StringGrid1KeyDown(TKey key, TShift shift) {
-  if (!Holds(shift, TShift::kCtrl) || key != TKey::kC) return false;
-  if (State().FLastClickedRow >= 0 && State().FLastClickedCol >= 0) {
-    const std::u16string text = GridCellText(State().FLastClickedCol, State().FLastClickedRow);
-    if (!text.empty()) {
-      toolkit_.SetClipboardText(text);
-      toolkit_.SetCaption(u"已复制: " + text);
-      copyTimers_.push_back(toolkit_.StartTimer(kCopyNoticeMs));
-    }
-  }
-  return true;
-}
-
-void TForm1::CopyTimerTick(TTimerId) {
-  toolkit_.SetCaption(kRestoredCaption);
-}
-
-// ---- Beyond the grid: code page, export, copying rows, query by value
-// ----------------------------
-
-void TForm1::cboCodePageChange() {
-  const int chosen = toolkit_.CurrentItem(cboCodePage);
-  if (chosen < 0 || chosen >= static_cast<int>(std::size(kCodePageTexts))) return;
-  FCore.SetCodePageChoice(static_cast<core::TCodePageChoice>(chosen));
-  // The records in memory were read in the code page before: the next press reads them again.
-  if (!State().FIsDataLoaded) return;
-  State().FIsDataLoaded = false;
-  UpdateLoadButton();
-  SetStatus(u"编码已更改，请点击加载按钮重新加载");
-}
-
-void TForm1::StringGrid1ContextMenu(TGridCell cell) {
-  std::vector<TMenuItem> items(std::begin(kGridMenu), std::end(kGridMenu));
-  const bool haveResult = !State().FFilteredLogs.empty();
-  const auto enable = [&items](TGridMenuItem item, bool enabled) {
-    items[static_cast<std::size_t>(item)].enabled = enabled;
-  };
-  enable(TGridMenuItem::kExport, haveResult && !exporting_);
-  enable(TGridMenuItem::kCopyRows, !gridRecords_.empty() && !toolkit_.GridSelectedRows().empty());
-  enable(TGridMenuItem::kQueryByValue, !State().FIsLoading && cell.row >= 1 &&
-                                           SearchableIndex(cell.column).has_value() &&
-                                           !GridCellText(cell.column, cell.row).empty());
-  const std::optional<int> chosen = toolkit_.ShowPopupMenu(items);
-  if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(items.size()) ||
-      !items[static_cast<std::size_t>(*chosen)].enabled) {
-    return;
-  }
-  switch (static_cast<TGridMenuItem>(*chosen)) {
-    case TGridMenuItem::kExport:
-      return ExportResult();
-    case TGridMenuItem::kCopyRows:
-      return CopySelectedRows();
-    case TGridMenuItem::kQueryByValue:
-      return QueryByCellValue(cell);
-  }
-}
-
-void TForm1::ExportResult() {
-  if (exporting_) {
-    SetStatus(u"正在导出，请稍候...");
-    return;
-  }
-  const std::optional<TSaveTarget> target =
-      toolkit_.ChooseSaveFile(u"导出结果", u"查询结果.csv", kExportTypes);
-  if (!target) return;
-  exporting_ = true;
-  const auto done = [this] { exporting_ = false; };
-  try {
-    const core::TExportFormat format =
-        target->type == 1 ? core::TExportFormat::kTsv : core::TExportFormat::kCsv;
-    // The export's own copy of the result: a query run during its yields changes nothing of it.
-    core::TResultExport exported(State().FFilteredLogs, format, target->path);
-    const std::size_t n = exported.RowCount();
-    const int maximum = static_cast<int>(std::min<std::size_t>(n, INT32_MAX));
-    SetStatus(u"正在导出 " + core::DecimalText(static_cast<long long>(n)) + u" 条数据...");
-    if (n > 0) {
-      SetProgressVisible(true);
-      SetProgressMax(maximum);
-      SetProgressPosition(0);
-    }
-    while (exported.RowsWritten() < n) {
-      exported.WriteRows(kRenderYieldRows);
-      if (exported.RowsWritten() < n) {
-        SetProgressPosition(static_cast<int>(exported.RowsWritten()));
-        Yield();
-      }
-    }
-    exported.Finish();
-    if (n > 0) SetProgressPosition(maximum);
-    SetStatus(u"已导出 " + core::DecimalText(static_cast<long long>(n)) + u" 条记录: " +
-              target->path);
-  } catch (...) {
-    done();
-    SetStatus(u"导出失败");
-    throw;
-  }
-  done();
-}
-
-void TForm1::CopySelectedRows() {
-  const std::vector<int> rows = toolkit_.GridSelectedRows();
-  std::string text;
-  const auto appendRow = [&text](const auto& cellText) {
-    for (std::size_t column = 0; column < core::kGridColumnCount; ++column) {
-      if (column > 0) text += '\t';
-      core::AppendExportField(core::TExportFormat::kTsv, cellText(static_cast<int>(column)), text);
-    }
-    text += "\r\n";
-  };
-  appendRow([](int column) { return core::GRID_HEADERS[static_cast<std::size_t>(column)].header; });
-  long long copied = 0;
-  for (const int row : rows) {
-    if (row < 1 || static_cast<std::size_t>(row) > gridRecords_.size()) continue;
-    appendRow([this, row](int column) { return GridCellText(column, row); });
-    ++copied;
-  }
-  if (copied == 0) return;
-  toolkit_.SetClipboardText(platform::Utf8ToUtf16(text));
-  SetStatus(u"已复制 " + core::DecimalText(copied) + u" 行");
-}
-
-void TForm1::QueryByCellValue(TGridCell cell) {
-  const std::optional<std::size_t> column = SearchableIndex(cell.column);
-  const std::u16string value = GridCellText(cell.column, cell.row);
-  if (!column || value.empty()) return;
-  SetControlText(edtKeyword1, value);
-  toolkit_.SetCurrentItem(cboColumn1, static_cast<int>(*column) + 1);  // after "所有列"
-  // The query trims its keyword: a value with blanks at either end is found as a part of the
-  // field instead, or the record it came from would not be found.
-  toolkit_.SetChecked(chkExact1, core::TrimText(value).size() == value.size());
-  btnLoadSearchClick();
 }
 
 }  // namespace form

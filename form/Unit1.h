@@ -172,6 +172,9 @@ class TForm1 : public core::IWindowServices {
   // text is the same.
   void SetControlText(TControl control, std::u16string_view text);
 
+  // The long operations of the window yield every this many rows (the grid, the export).
+  static constexpr int kYieldRows = 100;
+
   IToolkit& toolkit_;
   core::TLogAnalyzer FCore;
   core::TLogList gridRecords_;  // the result the grid shows, as last rendered

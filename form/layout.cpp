@@ -195,7 +195,14 @@ constexpr std::array<std::string_view, kControlCount> kControlNames = {
     "ProgressBar1",
 };
 
+constexpr std::array<std::u16string_view, 5> kCodePageTexts = {u"系统默认", u"GBK", u"GB18030",
+                                                               u"UTF-8", u"自动"};
+
 }  // namespace
+
+std::span<const std::u16string_view> CodePageTexts() {
+  return kCodePageTexts;
+}
 
 std::string_view ControlName(TControl control) {
   return kControlNames[Index(control)];

@@ -110,6 +110,11 @@ struct TStatusPanelSpec {
 };
 std::span<const TStatusPanelSpec> StatusPanels();
 
+// The entries of the code page box, in the order of core::TCodePageChoice: the system's ANSI
+// code page, GBK, GB18030, UTF-8, and per file (UTF-8 when well-formed, the ANSI code page
+// otherwise).
+std::span<const std::u16string_view> CodePageTexts();
+
 // The results grid's fixed row height.
 inline constexpr int kGridRowHeight = 20;
 

@@ -107,7 +107,6 @@ TQtWindow::~TQtWindow() {
 }
 
 // ---- The window and its controls
-// ------------------------------------------------------------------
 
 void TQtWindow::SetUpWindow(const form::TWindowSpec& window) {
   setWindowTitle(ToQString(window.caption));
@@ -349,7 +348,6 @@ void TQtWindow::CloseWindow() {
 }
 
 // ---- Lists
-// ----------------------------------------------------------------------------------------
 
 QListWidget* TQtWindow::List(TControl control) const {
   return As<QListWidget>(control);
@@ -438,7 +436,6 @@ int TQtWindow::ItemAt(TControl list, form::TPoint point) const {
 }
 
 // ---- Status bar, progress bar and grid
-// ------------------------------------------------------------
 
 QLabel* TQtWindow::StatusPanel(int panel) const {
   return panel >= 0 && panel < static_cast<int>(statusPanels_.size())
@@ -492,7 +489,6 @@ std::vector<int> TQtWindow::GridSelectedRows() const {
 }
 
 // ---- Services
-// -------------------------------------------------------------------------------------
 
 void TQtWindow::SetClipboardText(std::u16string_view text) {
   QApplication::clipboard()->setText(ToQString(text));
@@ -584,7 +580,6 @@ void TQtWindow::ShowError(std::u16string_view title, std::u16string_view message
 }
 
 // ---- Events
-// ---------------------------------------------------------------------------------------
 
 void TQtWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

@@ -157,7 +157,7 @@ void Win32Toolkit::Dispatch(MSG& message) {
   DispatchMessageW(&message);
 }
 
-// ---- The window and its controls ---------------------------------------------------------------
+// ---- The window and its controls
 
 void Win32Toolkit::MakeFonts() {
   LOGFONTW font{};
@@ -474,7 +474,7 @@ void Win32Toolkit::CloseWindow() {
   if (window_ != nullptr) PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
-// ---- Lists -----------------------------------------------------------------------------------
+// ---- Lists
 
 void Win32Toolkit::ClearItems(TControl list) {
   if (Is(list, TControlKind::kComboBox)) {
@@ -600,7 +600,7 @@ int Win32Toolkit::ItemAt(TControl list, form::TPoint point) const {
   return index < ItemCount(list) ? index : -1;
 }
 
-// ---- Status bar and progress bar ---------------------------------------------------------------
+// ---- Status bar and progress bar
 
 void Win32Toolkit::SetPanelText(int panel, std::u16string_view text) {
   HWND statusBar = Handle(TControl::StatusBar1);
@@ -636,7 +636,7 @@ void Win32Toolkit::SetProgressPosition(int position) {
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-// ---- The results grid ---------------------------------------------------------------------------
+// ---- The results grid
 
 void Win32Toolkit::SetGridColumns(std::span<const form::TGridColumn> columns) {
   if (grid_ != nullptr) grid_->SetColumns(columns);
@@ -654,7 +654,7 @@ void Win32Toolkit::SetGridCurrentRow(int row) {
   if (grid_ != nullptr) grid_->SetCurrentRow(row);
 }
 
-// ---- Services -------------------------------------------------------------------------------
+// ---- Services
 
 void Win32Toolkit::SetClipboardText(std::u16string_view text) {
   // Another program may hold the clipboard for a moment.
@@ -815,7 +815,6 @@ void Win32Toolkit::ShowError(std::u16string_view title, std::u16string_view mess
 }
 
 // ---- Messages
-// -------------------------------------------------------------------------------------
 
 LRESULT CALLBACK Win32Toolkit::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {

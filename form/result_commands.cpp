@@ -1,0 +1,163 @@
+#include "form/Unit1.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/keyword_match.h"
+#include "core/log_record.h"
+#include "core/result_export.h"
+#include "core/status_texts.h"
+#include "platform/unicode.h"
+
+namespace form {
+
+namespace {
+
+using enum TControl;
+
+constexpr TFileType kExportTypes[] = {
+    {u"CSV 文件", u"csv"},
+    {u"文本文件 (制表符分隔)", u"txt"},
+};
+
+// The grid's context menu, by item.
+enum class TGridMenuItem : int { kExport, kCopyRows, kQueryByValue };
+constexpr TMenuItem kGridMenu[] = {
+    {u"导出结果...", true},
+    {u"复制选中行", true},
+    {u"按此值查询", true},
+};
+
+// The searchable column (its index in SEARCHABLE_COLUMNS) a grid column shows, if any.
+std::optional<std::size_t> SearchableIndex(int gridColumn) {
+  if (gridColumn < 0 || gridColumn >= static_cast<int>(core::kGridColumnCount)) return {};
+  const std::optional<core::TLogField> field =
+      core::GRID_HEADERS[static_cast<std::size_t>(gridColumn)].field;
+  if (!field) return {};
+  for (std::size_t i = 0; i < core::SEARCHABLE_COLUMNS.size(); ++i) {
+    if (core::SEARCHABLE_COLUMNS[i].field == *field) return i;
+  }
+  return {};
+}
+
+}  // namespace
+
+// The commands beyond the specified window: the code page box, the grid's context menu, the
+// export, copying rows and querying by a cell's value.
+
+void TForm1::cboCodePageChange() {
+  const int chosen = toolkit_.CurrentItem(cboCodePage);
+  if (chosen < 0 || chosen >= static_cast<int>(CodePageTexts().size())) return;
+  FCore.SetCodePageChoice(static_cast<core::TCodePageChoice>(chosen));
+  // The records in memory were read in the code page before: the next press reads them again.
+  if (!State().FIsDataLoaded) return;
+  State().FIsDataLoaded = false;
+  UpdateLoadButton();
+  SetStatus(u"编码已更改，请点击加载按钮重新加载");
+}
+
+void TForm1::StringGrid1ContextMenu(TGridCell cell) {
+  std::vector<TMenuItem> items(std::begin(kGridMenu), std::end(kGridMenu));
+  const bool haveResult = !State().FFilteredLogs.empty();
+  const auto enable = [&items](TGridMenuItem item, bool enabled) {
+    items[static_cast<std::size_t>(item)].enabled = enabled;
+  };
+  enable(TGridMenuItem::kExport, haveResult && !exporting_);
+  enable(TGridMenuItem::kCopyRows, !gridRecords_.empty() && !toolkit_.GridSelectedRows().empty());
+  enable(TGridMenuItem::kQueryByValue, !State().FIsLoading && cell.row >= 1 &&
+                                           SearchableIndex(cell.column).has_value() &&
+                                           !GridCellText(cell.column, cell.row).empty());
+  const std::optional<int> chosen = toolkit_.ShowPopupMenu(items);
+  if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(items.size()) ||
+      !items[static_cast<std::size_t>(*chosen)].enabled) {
+    return;
+  }
+  switch (static_cast<TGridMenuItem>(*chosen)) {
+    case TGridMenuItem::kExport:
+      return ExportResult();
+    case TGridMenuItem::kCopyRows:
+      return CopySelectedRows();
+    case TGridMenuItem::kQueryByValue:
+      return QueryByCellValue(cell);
+  }
+}
+
+void TForm1::ExportResult() {
+  if (exporting_) {
+    SetStatus(u"正在导出，请稍候...");
+    return;
+  }
+  const std::optional<TSaveTarget> target =
+      toolkit_.ChooseSaveFile(u"导出结果", u"查询结果.csv", kExportTypes);
+  if (!target) return;
+  exporting_ = true;
+  const auto done = [this] { exporting_ = false; };
+  try {
+    const core::TExportFormat format =
+        target->type == 1 ? core::TExportFormat::kTsv : core::TExportFormat::kCsv;
+    // The export's own copy of the result: a query run during its yields changes nothing of it.
+    core::TResultExport exported(State().FFilteredLogs, format, target->path);
+    const std::size_t n = exported.RowCount();
+    const int maximum = static_cast<int>(std::min<std::size_t>(n, INT32_MAX));
+    SetStatus(u"正在导出 " + core::DecimalText(static_cast<long long>(n)) + u" 条数据...");
+    if (n > 0) {
+      SetProgressVisible(true);
+      SetProgressMax(maximum);
+      SetProgressPosition(0);
+    }
+    while (exported.RowsWritten() < n) {
+      exported.WriteRows(kYieldRows);
+      if (exported.RowsWritten() < n) {
+        SetProgressPosition(static_cast<int>(exported.RowsWritten()));
+        Yield();
+      }
+    }
+    exported.Finish();
+    if (n > 0) SetProgressPosition(maximum);
+    SetStatus(u"已导出 " + core::DecimalText(static_cast<long long>(n)) + u" 条记录: " +
+              target->path);
+  } catch (...) {
+    done();
+    SetStatus(u"导出失败");
+    throw;
+  }
+  done();
+}
+
+void TForm1::CopySelectedRows() {
+  const std::vector<int> rows = toolkit_.GridSelectedRows();
+  std::string text;
+  const auto appendRow = [&text](const auto& cellText) {
+    for (std::size_t column = 0; column < core::kGridColumnCount; ++column) {
+      if (column > 0) text += '\t';
+      core::AppendExportField(core::TExportFormat::kTsv, cellText(static_cast<int>(column)), text);
+    }
+    text += "\r\n";
+  };
+  appendRow([](int column) { return core::GRID_HEADERS[static_cast<std::size_t>(column)].header; });
+  long long copied = 0;
+  for (const int row : rows) {
+    if (row < 1 || static_cast<std::size_t>(row) > gridRecords_.size()) continue;
+    appendRow([this, row](int column) { return GridCellText(column, row); });
+    ++copied;
+  }
+  if (copied == 0) return;
+  toolkit_.SetClipboardText(platform::Utf8ToUtf16(text));
+  SetStatus(u"已复制 " + core::DecimalText(copied) + u" 行");
+}
+
+void TForm1::QueryByCellValue(TGridCell cell) {
+  const std::optional<std::size_t> column = SearchableIndex(cell.column);
+  const std::u16string value = GridCellText(cell.column, cell.row);
+  if (!column || value.empty()) return;
+  SetControlText(edtKeyword1, value);
+  toolkit_.SetCurrentItem(cboColumn1, static_cast<int>(*column) + 1);  // after "所有列"
+  // The query trims its keyword: a value with blanks at either end is found as a part of the
+  // field instead, or the record it came from would not be found.
+  toolkit_.SetChecked(chkExact1, core::TrimText(value).size() == value.size());
+  btnLoadSearchClick();
+}
+
+}  // namespace form
