@@ -12,7 +12,9 @@ enum class HiddenEntries { kInclude, kSkip };
 
 // The file system as the log tools see it. Paths use '\' as separator, as on Windows; the POSIX
 // implementation maps every '\' to '/' before it touches the file system. Tests substitute their
-// own implementation to make a read fail.
+// own implementation to make a read fail. Every operation may be called from several threads at
+// once (the loader reads files on worker threads); implementations keep no state between calls
+// or guard it.
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;

@@ -1,0 +1,198 @@
+#include "core/read_ahead.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/line_parts.h"
+#include "platform/unicode.h"
+#include "platform/vector_ops.h"
+
+namespace core {
+
+namespace {
+
+// Room a record block keeps beyond half as much again as the bytes it is made for, so that a
+// short text whose lines all grow threefold still fits one block.
+constexpr std::size_t kLineGrowthRoom = 4096;
+
+// A block's text is sized for the usual growth and a line goes on in a new block when its most
+// (kMaxGrowth bytes per byte) does not fit: decoding to UTF-8 keeps ASCII as it is and makes a
+// GBK character three bytes of two, so the kept fields of a GBK line, without their TABs and the
+// parts not kept, take less than half as much again.
+TRecordBlockBuilder BlockFor(std::size_t unread, std::size_t lineHint) {
+  return TRecordBlockBuilder(
+      std::min(unread + unread / 2 + kLineGrowthRoom, TRecordBlockBuilder::kMaxTextBytes),
+      lineHint);
+}
+
+// Where the piece of `text` that starts at `from` ends: just after the last CR or LF within
+// `pieceBytes`, or after the first one beyond when a line is longer, or at the text's end.
+std::size_t PieceEnd(std::string_view text, std::size_t from, std::size_t pieceBytes) {
+  if (text.size() - from <= pieceBytes) return text.size();
+  const std::size_t within = text.find_last_of("\r\n", from + pieceBytes - 1);
+  if (within != std::string_view::npos && within >= from) return within + 1;
+  const std::size_t beyond = text.find_first_of("\r\n", from + pieceBytes);
+  return beyond == std::string_view::npos ? text.size() : beyond + 1;
+}
+
+}  // namespace
+
+void TFileCutter::Open(std::u16string_view path) {
+  scanner_.reset();
+  builder_.reset();
+  lineWaiting_ = false;
+  text_ = {};
+  cut_ = 0;
+  fileSystem_.ReadWholeFile(path, bytes_);
+  decoder_ = decoding_.whenUtf8 != nullptr && platform::IsValidUtf8(bytes_) ? decoding_.whenUtf8
+                                                                            : decoding_.otherwise;
+  text_ = decoder_->StripByteOrderMark(bytes_);
+}
+
+void TFileCutter::StartPiece() {
+  const std::size_t end = PieceEnd(text_, cut_, pieceBytes_);
+  piece_ = text_.substr(cut_, end - cut_);
+  cut_ = end;
+  scanner_.emplace(piece_);
+  // Room for every line, as the line feeds count them (lines ended by a CR alone make the list
+  // grow).
+  builder_.emplace(
+      BlockFor(piece_.size(), platform::CountBytes(piece_.data(), piece_.size(), '\n') + 1));
+}
+
+std::unique_ptr<const TRecordBlock> TFileCutter::Next() {
+  const platform::TextDecoder& decoder = *decoder_;
+  for (;;) {
+    if (!scanner_) {
+      if (cut_ == text_.size()) return nullptr;
+      StartPiece();
+    }
+    const char* const pieceEnd = piece_.data() + piece_.size();
+    // ASCII parts are copied as they are; any other part is decoded.
+    const auto writeField = [&decoder, this, pieceEnd](std::size_t part, char* out) {
+      const char* from = line_.parts.begin[part];
+      const auto length = static_cast<std::size_t>(line_.parts.end[part] - from);
+      if (CopyAscii(from, length, pieceEnd, out)) return length;
+      return decoder.Decode({from, length}, out);
+    };
+    while (lineWaiting_ || scanner_->Next(line_)) {
+      lineWaiting_ = false;
+      const char* first = line_.parts.begin[0];
+      const auto most =
+          platform::TextDecoder::kMaxGrowth * static_cast<std::size_t>(line_.last - first);
+      if (most > builder_->FreeBytes()) {
+        // A line of bytes that all grow (invalid or single high bytes), or a piece of over 2.8
+        // billion bytes: its lines go on in a new block.
+        std::unique_ptr<const TRecordBlock> full;
+        if (builder_->LineCount() > 0) full = builder_->Build();
+        builder_.emplace(BlockFor(static_cast<std::size_t>(pieceEnd - first), 0));
+        if (most > builder_->FreeBytes()) builder_.emplace(most, 0);
+        if (full) {
+          lineWaiting_ = true;
+          return full;
+        }
+      }
+      AddLineRecord(*builder_, line_.parts, writeField);
+    }
+    scanner_.reset();
+    std::unique_ptr<const TRecordBlock> block;
+    if (builder_->LineCount() > 0) block = builder_->Build();
+    builder_.reset();
+    if (block) return block;
+  }
+}
+
+TReadAhead::TReadAhead(const platform::IFileSystem& fileSystem, TFileDecoding decoding,
+                       std::vector<std::u16string> paths, unsigned workers, std::size_t pieceBytes)
+    : fileSystem_(fileSystem),
+      decoding_(decoding),
+      paths_(std::move(paths)),
+      workers_(workers),
+      results_(paths_.size()) {
+  if (workers_ == 0 || paths_.empty()) {
+    inline_.emplace(fileSystem_, decoding_, pieceBytes);
+    workers_ = 0;
+    return;
+  }
+  try {
+    for (unsigned i = 0; i < workers_; ++i)
+      threads_.emplace_back([this, pieceBytes] { Work(pieceBytes); });
+  } catch (...) {
+    Stop();
+    throw;
+  }
+}
+
+TReadAhead::~TReadAhead() {
+  Stop();
+}
+
+void TReadAhead::Stop() noexcept {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  moved_.notify_all();
+  for (std::thread& thread : threads_)
+    thread.join();
+  threads_.clear();
+}
+
+void TReadAhead::Work(std::size_t pieceBytes) {
+  TFileCutter cutter(fileSystem_, decoding_, pieceBytes);
+  for (;;) {
+    std::size_t file = 0;
+    {
+      std::unique_lock lock(mutex_);
+      // At most one file per worker ahead of the one the caller takes: the files' bytes are the
+      // read-ahead's memory.
+      moved_.wait(lock, [this] {
+        return stopping_ || nextFile_ == paths_.size() || nextFile_ <= taken_ + workers_;
+      });
+      if (stopping_ || nextFile_ == paths_.size()) return;
+      file = nextFile_++;
+    }
+    std::exception_ptr error;
+    try {
+      cutter.Open(paths_[file]);
+      while (std::unique_ptr<const TRecordBlock> block = cutter.Next()) {
+        const std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        results_[file].blocks.push_back(std::move(block));
+        blockReady_.notify_all();
+      }
+    } catch (...) {
+      error = std::current_exception();
+    }
+    const std::lock_guard lock(mutex_);
+    results_[file].error = std::move(error);
+    results_[file].done = true;
+    blockReady_.notify_all();
+  }
+}
+
+std::unique_ptr<const TRecordBlock> TReadAhead::Next(std::size_t file) {
+  if (workers_ == 0) {
+    if (file != inlineFile_) {
+      inlineFile_ = file;
+      inline_->Open(paths_[file]);
+    }
+    return inline_->Next();
+  }
+  std::unique_lock lock(mutex_);
+  if (file != taken_) {
+    taken_ = file;
+    moved_.notify_all();
+  }
+  TFileResult& result = results_[file];
+  blockReady_.wait(lock, [&result] { return !result.blocks.empty() || result.done; });
+  if (!result.blocks.empty()) {
+    std::unique_ptr<const TRecordBlock> block = std::move(result.blocks.front());
+    result.blocks.pop_front();
+    return block;
+  }
+  if (result.error) std::rethrow_exception(result.error);
+  return nullptr;
+}
+
+}  // namespace core
