@@ -1,9 +1,11 @@
 #include "core/read_ahead.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "core/line_parts.h"
+#include "platform/fresh_memory.h"
 #include "platform/unicode.h"
 #include "platform/vector_ops.h"
 
@@ -25,48 +27,102 @@ TRecordBlockBuilder BlockFor(std::size_t unread, std::size_t lineHint) {
       lineHint);
 }
 
-// Where the piece of `text` that starts at `from` ends: just after the last CR or LF within
-// `pieceBytes`, or after the first one beyond when a line is longer, or at the text's end.
-std::size_t PieceEnd(std::string_view text, std::size_t from, std::size_t pieceBytes) {
-  if (text.size() - from <= pieceBytes) return text.size();
-  const std::size_t within = text.find_last_of("\r\n", from + pieceBytes - 1);
-  if (within != std::string_view::npos && within >= from) return within + 1;
-  const std::size_t beyond = text.find_first_of("\r\n", from + pieceBytes);
-  return beyond == std::string_view::npos ? text.size() : beyond + 1;
-}
-
 }  // namespace
 
 void TFileCutter::Open(std::u16string_view path) {
   scanner_.reset();
   builder_.reset();
   lineWaiting_ = false;
-  text_ = {};
-  cut_ = 0;
-  fileSystem_.ReadWholeFile(path, bytes_);
-  decoder_ = decoding_.whenUtf8 != nullptr && platform::IsValidUtf8(bytes_) ? decoding_.whenUtf8
-                                                                            : decoding_.otherwise;
-  text_ = decoder_->StripByteOrderMark(bytes_);
+  reader_.reset();
+  start_ = filled_ = 0;
+  ended_ = false;
+  atFileStart_ = true;
+  reader_ = fileSystem_.OpenForReading(path);
+  decoder_ = decoding_.otherwise;
+  if (decoding_.whenUtf8 != nullptr) {
+    while (!ended_)
+      Fill(std::max(filled_, pieceBytes_));
+    if (platform::IsValidUtf8({buffer_.data(), filled_})) decoder_ = decoding_.whenUtf8;
+  }
 }
 
-void TFileCutter::StartPiece() {
-  const std::size_t end = PieceEnd(text_, cut_, pieceBytes_);
-  piece_ = text_.substr(cut_, end - cut_);
-  cut_ = end;
+void TFileCutter::Fill(std::size_t bytes) {
+  if (start_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + start_, filled_ - start_);
+    filled_ -= start_;
+    start_ = 0;
+  }
+  const std::size_t want = filled_ + bytes;
+  if (buffer_.size() < want) {
+    if (filled_ == 0) {
+      platform::ResizeForOverwrite(buffer_, want);
+    } else {
+      buffer_.resize(std::max(want, buffer_.size() + buffer_.size() / 2));
+    }
+  }
+  while (filled_ < want) {
+    const std::size_t count = reader_->Read(buffer_.data() + filled_, buffer_.size() - filled_);
+    if (count == 0) {
+      ended_ = true;
+      reader_.reset();  // closes the file
+      return;
+    }
+    filled_ += count;
+  }
+}
+
+bool TFileCutter::StartPiece() {
+  // A piece ends after the last CR or LF within pieceBytes_, or after the first one beyond when
+  // a line is longer, or at the file's end. One byte more than a piece is read, so that a piece
+  // that ends exactly at a line end is seen to.
+  std::size_t searched = pieceBytes_;  // no line end in [pieceBytes_, searched) of what is left
+  std::size_t end = 0;
+  for (;;) {
+    std::string_view left(buffer_.data() + start_, filled_ - start_);
+    if (atFileStart_ && (ended_ || left.size() >= 3)) {
+      const std::string_view text = decoder_->StripByteOrderMark(left);
+      start_ += left.size() - text.size();
+      left = text;
+      atFileStart_ = false;
+    }
+    if (!atFileStart_ && (ended_ || left.size() > pieceBytes_)) {
+      if (left.size() <= pieceBytes_) {
+        end = left.size();
+        break;
+      }
+      const std::size_t within = left.find_last_of("\r\n", pieceBytes_ - 1);
+      if (within != std::string_view::npos) {
+        end = within + 1;
+        break;
+      }
+      const std::size_t beyond = left.find_first_of("\r\n", searched);
+      if (beyond != std::string_view::npos) {
+        end = beyond + 1;
+        break;
+      }
+      if (ended_) {
+        end = left.size();
+        break;
+      }
+      searched = left.size();
+    }
+    Fill(std::max(pieceBytes_, std::size_t{3}) + 1);
+  }
+  if (end == 0) return false;
+  piece_ = std::string_view(buffer_.data() + start_, end);
+  start_ += end;
   scanner_.emplace(piece_);
   // Room for every line, as the line feeds count them (lines ended by a CR alone make the list
   // grow).
   builder_.emplace(
       BlockFor(piece_.size(), platform::CountBytes(piece_.data(), piece_.size(), '\n') + 1));
+  return true;
 }
 
 std::unique_ptr<const TRecordBlock> TFileCutter::Next() {
   const platform::TextDecoder& decoder = *decoder_;
   for (;;) {
-    if (!scanner_) {
-      if (cut_ == text_.size()) return nullptr;
-      StartPiece();
-    }
+    if (!scanner_ && !StartPiece()) return nullptr;
     const char* const pieceEnd = piece_.data() + piece_.size();
     // ASCII parts are copied as they are; any other part is decoded.
     const auto writeField = [&decoder, this, pieceEnd](std::size_t part, char* out) {

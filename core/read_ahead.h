@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -28,37 +29,47 @@ struct TFileDecoding {
   const platform::TextDecoder* otherwise = nullptr;
 };
 
-// Reads one file whole and gives its records as blocks, one piece of the file at a time: a
-// piece is about kPieceBytes of the file's bytes, cut just after a CR or LF (or at the file's
-// end), so that every piece holds whole lines and the blocks of a big file arrive a few
-// milliseconds apart. The blocks, taken in order, hold the file's records in line order: the same
-// records as one block of the whole file, since no line and no character crosses a cut (the
-// bytes CR and LF never occur inside a character of any code page the logs use). Uses no
-// shared state: one cutter per thread. Its buffer is reused from file to file.
+// Reads one file and gives its records as blocks, one piece of the file at a time: a piece is
+// about kPieceBytes of the file's bytes, cut just after a CR or LF (or at the file's end), so
+// that every piece holds whole lines, the blocks of a big file come a few milliseconds apart and
+// only a piece or two of the file's bytes are held at once (the automatic code page choice reads
+// the file whole: it must see every byte first). The blocks, taken in order, hold the file's
+// records in line order: the same records as one block of the whole file, since no line and no
+// character crosses a cut (the bytes CR and LF never occur inside a character of any code page
+// the logs use). Uses no shared state: one cutter per thread. Its buffer is reused from file to
+// file.
 class TFileCutter {
  public:
   static constexpr std::size_t kPieceBytes = std::size_t{2} * 1024 * 1024;
 
   TFileCutter(const platform::IFileSystem& fileSystem, TFileDecoding decoding,
               std::size_t pieceBytes = kPieceBytes)
-      : fileSystem_(fileSystem), decoding_(decoding), pieceBytes_(pieceBytes) {}
+      : fileSystem_(fileSystem),
+        decoding_(decoding),
+        pieceBytes_(std::max<std::size_t>(pieceBytes, 1)) {}
 
-  // Reads the file at `path` whole; its blocks follow from Next. Throws what the file system's
-  // read throws (OsError for a file that cannot be read).
+  // Opens the file at `path`; its blocks follow from Next. Throws what the file system throws
+  // (OsError for a file that cannot be read), here or from Next.
   void Open(std::u16string_view path);
   // The next block of the open file, or null when the file has given all its records.
   std::unique_ptr<const TRecordBlock> Next();
 
  private:
-  void StartPiece();
+  // Appends at least `bytes` more of the file to the buffer, or all that is left.
+  void Fill(std::size_t bytes);
+  // Takes the next piece from the buffer, filling it as needed; false at the file's end.
+  bool StartPiece();
 
   const platform::IFileSystem& fileSystem_;
   TFileDecoding decoding_;
   std::size_t pieceBytes_;
-  std::string bytes_;
+  std::unique_ptr<platform::IFileReader> reader_;
+  bool ended_ = false;        // the reader gave the whole file
+  bool atFileStart_ = false;  // no piece taken yet: a byte-order mark may come
+  std::string buffer_;
+  std::size_t start_ = 0;  // the bytes not cut yet are [start_, filled_) of buffer_
+  std::size_t filled_ = 0;
   const platform::TextDecoder* decoder_ = nullptr;
-  std::string_view text_;  // the file's text, without a byte-order mark the decoder skips
-  std::size_t cut_ = 0;    // where the next piece starts in text_
   std::string_view piece_;
   std::optional<TLineScanner> scanner_;  // over piece_, while a piece is being read
   std::optional<TRecordBlockBuilder> builder_;

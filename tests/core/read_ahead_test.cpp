@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,10 +36,15 @@ std::vector<std::string> FieldsOf(const core::TLogList& list) {
   return texts;
 }
 
-// One file, served from memory.
+// How a file system gives a file in parts.
+enum class Parts { kWholeFileFirst, kFiveBytesARead };
+
+// One file, served from memory: read whole first, as a file system that substitutes only
+// ReadWholeFile does, or a few bytes a read, as a slow device may.
 class OneFile : public platform::IFileSystem {
  public:
-  explicit OneFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  explicit OneFile(std::string bytes, Parts parts = Parts::kWholeFileFirst)
+      : bytes_(std::move(bytes)), parts_(parts) {}
   bool DirectoryExists(std::u16string_view) const override { return false; }
   std::vector<std::u16string> EnumerateEntries(std::u16string_view, std::u16string_view,
                                                platform::HiddenEntries) const override {
@@ -47,9 +53,28 @@ class OneFile : public platform::IFileSystem {
   void ReadWholeFile(std::u16string_view, std::string& bytes) const override {
     bytes = bytes_;  // exactly the file's size: a read past its end is a heap overflow
   }
+  std::unique_ptr<platform::IFileReader> OpenForReading(std::u16string_view path) const override {
+    if (parts_ == Parts::kWholeFileFirst) return IFileSystem::OpenForReading(path);
+    return std::make_unique<Trickle>(bytes_);
+  }
 
  private:
+  class Trickle : public platform::IFileReader {
+   public:
+    explicit Trickle(std::string_view bytes) : left_(bytes) {}
+    std::size_t Read(char* to, std::size_t most) override {
+      const std::size_t count = std::min({most, left_.size(), std::size_t{5}});
+      left_.copy(to, count);
+      left_.remove_prefix(count);
+      return count;
+    }
+
+   private:
+    std::string_view left_;
+  };
+
   std::string bytes_;
+  Parts parts_;
 };
 
 // The records of the file as an independent reading gives them: the decoded text cut at every
@@ -110,12 +135,16 @@ TEST(FileCutter, PiecesCutAnywhereGiveTheRecordsOfTheWholeFile) {
   for (const Case& c : cases) {
     const platform::TextDecoder& decoder = platform::TextDecoder::For(c.page);
     const std::vector<std::string> expected = FieldsOf(PlainRecords(decoder, c.bytes));
-    const OneFile file(c.bytes);
-    for (const std::size_t pieceBytes : {std::size_t{1}, std::size_t{2}, std::size_t{7},
-                                         std::size_t{64}, std::size_t{100}, std::size_t{1} << 20}) {
-      SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(pieceBytes));
-      core::TFileCutter cutter(file, {nullptr, &decoder}, pieceBytes);
-      EXPECT_EQ(FieldsOf(CutterRecords(cutter)), expected);
+    for (const Parts parts : {Parts::kWholeFileFirst, Parts::kFiveBytesARead}) {
+      const OneFile file(c.bytes, parts);
+      for (const std::size_t pieceBytes :
+           {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{64}, std::size_t{100},
+            std::size_t{1} << 20}) {
+        SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(pieceBytes) +
+                     (parts == Parts::kFiveBytesARead ? ", five bytes a read" : ""));
+        core::TFileCutter cutter(file, {nullptr, &decoder}, pieceBytes);
+        EXPECT_EQ(FieldsOf(CutterRecords(cutter)), expected);
+      }
     }
   }
 }
@@ -126,7 +155,7 @@ TEST(FileCutter, ChoosesUtf8ForWellFormedUtf8UnderTheAutomaticChoice) {
   const core::TFileDecoding automatic{&platform::TextDecoder::For(platform::kCodePageUtf8),
                                       &platform::TextDecoder::For(platform::kCodePageGbk)};
   for (const std::string& bytes : {utf8, gbk}) {
-    const OneFile file(bytes);
+    const OneFile file(bytes, Parts::kFiveBytesARead);
     core::TFileCutter cutter(file, automatic, 8);
     const core::TLogList records = CutterRecords(cutter);
     ASSERT_EQ(records.size(), 1u);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,7 +78,8 @@ class Win32FileSystemTest : public testing::Test {
         << relative;
   }
 
-  // The message of the OsError that reading `path` throws; fails the test if none.
+  // The message of the OsError that reading `path` throws; fails the test if none, or if
+  // opening it to read in parts does not fail alike.
   std::u16string ReadFailure(std::u16string_view path) const {
     std::string bytes;
     try {
@@ -85,10 +87,24 @@ class Win32FileSystemTest : public testing::Test {
     } catch (const OsError& error) {
       // A C string: it ends at a NUL the message may hold.
       EXPECT_EQ(error.what(), Utf16ToUtf8(error.Message().substr(0, error.Message().find(u'\0'))));
+      EXPECT_EQ(PartsReadFailure(path), error.Message());
       return error.Message();
     }
     ADD_FAILURE() << "no OsError; read " << bytes.size() << " bytes";
     return {};
+  }
+
+  // The message of the OsError that opening `path` and reading it in parts throws.
+  std::u16string PartsReadFailure(std::u16string_view path) const {
+    try {
+      const std::unique_ptr<IFileReader> reader = fileSystem_.OpenForReading(path);
+      char part[4096];
+      while (reader->Read(part, sizeof part) != 0) {
+      }
+    } catch (const OsError& error) {
+      return error.Message();
+    }
+    return u"no OsError";
   }
 
   const IFileSystem& fileSystem_ = NativeFileSystem();
