@@ -235,11 +235,17 @@ TEST_F(Win32FileSystemTest, ReadOfAPipeFailsWithoutBlocking) {
   static std::atomic<unsigned> counter{0};
   const std::wstring name = L"\\\\.\\pipe\\korlo-test-" + std::to_wstring(GetCurrentProcessId()) +
                             L"-" + std::to_wstring(counter++);
-  const HANDLE server =
-      CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
-  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  // Two instances: ReadFailure opens the pipe twice (whole, then to read in parts), and each
+  // open takes one.
+  HANDLE servers[2];
+  for (HANDLE& server : servers) {
+    server =
+        CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 2, 0, 0, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  }
   EXPECT_EQ(ReadFailure(FromWide(name)), FromWide(name) + u": Not a regular file");
-  CloseHandle(server);
+  for (const HANDLE server : servers)
+    CloseHandle(server);
 }
 
 TEST_F(Win32FileSystemTest, ReadOfWhatIsNoReadableFileFailsNamingThePath) {
