@@ -165,11 +165,9 @@ TReadAhead::TReadAhead(const platform::IFileSystem& fileSystem, TFileDecoding de
       paths_(std::move(paths)),
       workers_(workers),
       results_(paths_.size()) {
-  if (workers_ == 0 || paths_.empty()) {
-    inline_.emplace(fileSystem_, decoding_, pieceBytes);
-    workers_ = 0;
-    return;
-  }
+  inline_.emplace(fileSystem_, decoding_, pieceBytes);
+  if (paths_.empty()) workers_ = 0;
+  if (workers_ == 0) return;
   try {
     for (unsigned i = 0; i < workers_; ++i)
       threads_.emplace_back([this, pieceBytes] { Work(pieceBytes); });
@@ -241,14 +239,53 @@ std::unique_ptr<const TRecordBlock> TReadAhead::Next(std::size_t file) {
     moved_.notify_all();
   }
   TFileResult& result = results_[file];
-  blockReady_.wait(lock, [&result] { return !result.blocks.empty() || result.done; });
-  if (!result.blocks.empty()) {
-    std::unique_ptr<const TRecordBlock> block = std::move(result.blocks.front());
-    result.blocks.pop_front();
-    return block;
+  for (;;) {
+    if (!result.blocks.empty()) {
+      std::unique_ptr<const TRecordBlock> block = std::move(result.blocks.front());
+      result.blocks.pop_front();
+      return block;
+    }
+    if (result.done) {
+      if (result.error) std::rethrow_exception(result.error);
+      return nullptr;
+    }
+    // Not ready: cut a piece of a file of this thread's own meanwhile (`file` itself when no
+    // worker has taken it), within the same bound as the workers.
+    if (ownFile_ == kNoFile && nextFile_ < paths_.size() && nextFile_ <= taken_ + workers_) {
+      ownFile_ = nextFile_++;
+      ownOpened_ = false;
+    }
+    if (ownFile_ != kNoFile) {
+      lock.unlock();
+      CutOwnPiece();
+      lock.lock();
+      continue;
+    }
+    blockReady_.wait(lock);
   }
-  if (result.error) std::rethrow_exception(result.error);
-  return nullptr;
+}
+
+void TReadAhead::CutOwnPiece() {
+  std::unique_ptr<const TRecordBlock> block;
+  std::exception_ptr error;
+  try {
+    if (!ownOpened_) {
+      ownOpened_ = true;
+      inline_->Open(paths_[ownFile_]);
+    }
+    block = inline_->Next();
+  } catch (...) {
+    error = std::current_exception();
+  }
+  const std::lock_guard lock(mutex_);
+  TFileResult& result = results_[ownFile_];
+  if (block) {
+    result.blocks.push_back(std::move(block));
+    return;
+  }
+  result.error = std::move(error);
+  result.done = true;
+  ownFile_ = kNoFile;
 }
 
 }  // namespace core

@@ -79,12 +79,15 @@ class TFileCutter {
 
 // The files of one load, read, cut and decoded ahead of the window's thread by `workers` threads
 // (none: each file is read on the caller's thread when its turn comes). The caller takes the
-// blocks of file 0, then of file 1, and so on, in order; workers take the files in that order
-// and never start one more than `workers` files ahead of the one taken, so read-ahead holds at
-// most one file's bytes per worker. The blocks are the same, in the same order, for every number
-// of workers. A file that cannot be read gives its error at its turn; later files are discarded.
-// The workers touch only the file system, the decoders and their own blocks: the blocks are
-// registered by the caller. Destruction stops and joins every worker, whatever state it is in.
+// blocks of file 0, then of file 1, and so on, in order. Files are taken in that order, by the
+// workers and by the caller itself: while the block it asks for is not ready, the caller cuts a
+// piece of a file of its own (the next one free) instead of waiting idle, so every core works,
+// and it never holds up its own file for longer than one piece. No file is started more than
+// `workers` files ahead of the one the caller asks for, so read-ahead holds a bounded number of
+// files. The blocks are the same, in the same order, for every number of workers. A file that
+// cannot be read gives its error at its turn; later files are discarded. The workers touch only
+// the file system, the decoders and their own blocks: the blocks are registered by the caller.
+// Destruction stops and joins every worker, whatever state it is in.
 class TReadAhead {
  public:
   TReadAhead(const platform::IFileSystem& fileSystem, TFileDecoding decoding,
@@ -108,15 +111,22 @@ class TReadAhead {
 
   void Work(std::size_t pieceBytes);
   void Stop() noexcept;
+  // Cuts the next piece of the caller's own file on the caller's thread, mutex_ not held.
+  void CutOwnPiece();
+
+  static constexpr std::size_t kNoFile = static_cast<std::size_t>(-1);
 
   const platform::IFileSystem& fileSystem_;
   TFileDecoding decoding_;
   std::vector<std::u16string> paths_;
   unsigned workers_;
 
-  // Reading on the caller's thread, when there are no workers.
+  // Reading on the caller's thread: every file when there are no workers, else the file the
+  // caller cuts while it waits for a worker's.
   std::optional<TFileCutter> inline_;
-  std::size_t inlineFile_ = static_cast<std::size_t>(-1);
+  std::size_t inlineFile_ = kNoFile;
+  bool ownOpened_ = false;
+  std::size_t ownFile_ = kNoFile;  // the file the caller cuts, guarded by mutex_
 
   std::mutex mutex_;
   std::condition_variable blockReady_;  // the caller waits for a block or a file's end
