@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -160,6 +163,64 @@ TEST(FileCutter, ChoosesUtf8ForWellFormedUtf8UnderTheAutomaticChoice) {
     const core::TLogList records = CutterRecords(cutter);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(U8(records[0].Account()), "\xE7\x8E\xA9");
+  }
+}
+
+// Three files; opening "0.log" waits until "1.log" has been opened, so that the two are read
+// at once, by a worker and by the caller, whichever takes which; "1.log" cannot be read.
+class GatedFiles : public platform::IFileSystem {
+ public:
+  bool DirectoryExists(std::u16string_view) const override { return false; }
+  std::vector<std::u16string> EnumerateEntries(std::u16string_view, std::u16string_view,
+                                               platform::HiddenEntries) const override {
+    return {};
+  }
+  void ReadWholeFile(std::u16string_view path, std::string& bytes) const override {
+    if (path == u"0.log") {
+      std::unique_lock lock(mutex_);
+      overlapped_ = opened_.wait_for(lock, std::chrono::seconds(10), [this] { return oneOpened_; });
+      bytes = LogLine("first") + "\r\n" + LogLine("second") + "\r\n";
+      return;
+    }
+    if (path == u"1.log") {
+      {
+        const std::lock_guard lock(mutex_);
+        oneOpened_ = true;
+      }
+      opened_.notify_all();
+      throw platform::OsError(u"1.log: locked by another process");
+    }
+    bytes = LogLine("third") + "\r\n";
+  }
+  bool Overlapped() const {
+    const std::lock_guard lock(mutex_);
+    return overlapped_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable opened_;
+  mutable bool oneOpened_ = false;
+  mutable bool overlapped_ = false;
+};
+
+TEST(ReadAhead, AFileReadAheadThatFailsGivesItsErrorOnlyAtItsTurn) {
+  const GatedFiles files;
+  const core::TFileDecoding gbk{nullptr, &platform::TextDecoder::For(platform::kCodePageGbk)};
+  core::TReadAhead ahead(files, gbk, {u"0.log", u"1.log", u"2.log"}, 1);
+  core::TLogList records;
+  while (std::unique_ptr<const core::TRecordBlock> block = ahead.Next(0)) {
+    const core::TBlockRef ref(core::TBlockRegistry::Register(std::move(block)));
+    for (std::uint32_t line = 0; line < ref->LineCount(); ++line)
+      records.emplace_back(ref, line);
+  }
+  EXPECT_EQ(korlo_test::Accounts(records), "first second");
+  EXPECT_TRUE(files.Overlapped()) << "the second file was not read while the first was";
+  try {
+    ahead.Next(1);
+    ADD_FAILURE() << "no error at the failing file's turn";
+  } catch (const platform::OsError& error) {
+    EXPECT_EQ(U8(error.Message()), "1.log: locked by another process");
   }
 }
 
