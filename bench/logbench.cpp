@@ -2,7 +2,7 @@
 //
 //   logbench --root ROOT --dates D1[,D2...] [--codepage NAME]
 //            [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1] [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]
-//            [--toggle I[,J...]] [--queries N] [--dump FILE] [--export FILE]
+//            [--toggle I[,J...]] [--queries N] [--threads N] [--dump FILE] [--export FILE]
 //
 // The root goes through the root test and the day-folder scan, the named folders are selected,
 // the actions toggled in order from the start state, the query inputs set (defaults as the
@@ -12,7 +12,10 @@
 //   included; the window's yields when it changes the busy state or paints the grid are not
 //   the core's), status, load_ms, load_user_ms and load_system_ms (the processor time of the
 //   load in the program's own code and in the system's: fresh memory and file reads), query_ms
-//   (median of the extra queries), max_yield_gap_ms, peak_rss_mib.
+//   (median of the extra queries), max_yield_gap_ms, peak_rss_mib, threads (the load's worker
+//   threads).
+// --threads N sets the number of threads that read and decode files ahead of the load (0: all
+// on the calling thread); the program's default, one less than the processor's, when not given.
 // --dump FILE writes the result list as UTF-8, one record a line (LF), the fifteen grid
 // columns in grid order (row number first) joined by TAB.
 // --export FILE writes the result list exactly as the window's CSV export does.
@@ -98,6 +101,7 @@ struct Options {
   bool exact[2] = {true, true};
   std::vector<int> toggles;
   int queries = 3;
+  std::optional<unsigned> threads;
   std::string dumpFile;
   std::string exportFile;
 };
@@ -164,6 +168,10 @@ Options ParseOptions(int argc, char** argv) {
     } else if (option == "--queries") {
       options.queries = ParseInt(option, value);
       if (options.queries < 0) throw UsageError("--queries cannot be negative");
+    } else if (option == "--threads") {
+      const int threads = ParseInt(option, value);
+      if (threads < 0) throw UsageError("--threads cannot be negative");
+      options.threads = static_cast<unsigned>(threads);
     } else if (option == "--dump") {
       options.dumpFile = value;
     } else if (option == "--export") {
@@ -198,6 +206,7 @@ int Run(const Options& options) {
   core::TLogAnalyzer analyzer(window, platform::NativeFileSystem(),
                               options.codePage.value_or(platform::SystemAnsiCodePage()));
   window.Attach(analyzer.State());
+  if (options.threads) analyzer.SetLoadWorkers(*options.threads);
   analyzer.InitActionList();
   analyzer.InitActionKeywords();
 
@@ -267,6 +276,7 @@ int Run(const Options& options) {
   std::printf("max_yield_gap_ms=%.1f\n", maxGapMs);
   std::printf("peak_rss_mib=%.1f\n",
               static_cast<double>(platform::PeakResidentBytes()) / (1024.0 * 1024.0));
+  std::printf("threads=%u\n", analyzer.LoadWorkers());
   return 0;
 }
 
@@ -277,12 +287,12 @@ int main(int argc, char** argv) {
   try {
     options = ParseOptions(argc, argv);
   } catch (const UsageError& error) {
-    std::cerr
-        << "logbench: " << error.what() << "\n"
-        << "usage: logbench --root ROOT --dates D1[,D2...] [--codepage NAME]\n"
-           "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
-           "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
-           "                [--toggle I[,J...]] [--queries N] [--dump FILE] [--export FILE]\n";
+    std::cerr << "logbench: " << error.what() << "\n"
+              << "usage: logbench --root ROOT --dates D1[,D2...] [--codepage NAME]\n"
+                 "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
+                 "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
+                 "                [--toggle I[,J...]] [--queries N] [--threads N]\n"
+                 "                [--dump FILE] [--export FILE]\n";
     return kExitUsage;
   }
   try {

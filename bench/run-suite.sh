@@ -4,16 +4,23 @@
 # standard tools as reference points, and the window's rendering, all in one run, and prints one
 # table with the ratios. The machine is shared and noisy: read the ratios measured side by side,
 # never absolute times across runs. A tool, not a test: it asserts nothing.
+#
+# KORLO_BENCH_SIZES picks the trees, in MB, comma or space separated (default "200 1024");
+# 8192 is the 8 GB tree of 8 days of 6 files (about 8 GiB of disk and minutes to generate).
+# Besides the load's figures at the program's default thread count, the table gives the load
+# with every file read on the calling thread (--threads 0), the peak memory and its ratio to
+# the log bytes, and the fresh-memory floor: the time, in the same run, to write as many bytes as
+# the load's peak into freshly mapped pages (freshbench), with the load's ratio to it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh ripgrep
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/release -j "$(nproc)" --target loggen logbench windowbench >/dev/null
+cmake --build build/release -j "$(nproc)" --target loggen logbench freshbench windowbench >/dev/null
 
 bin=build/release/bench
 trees=build/bench-trees
-sizes=(${KORLO_BENCH_SIZES:-200 1024})
+IFS=', ' read -r -a sizes <<<"${KORLO_BENCH_SIZES:-200 1024}"
 needle="屠龙刀"
 
 # Wall time of a command in milliseconds (best of three).
@@ -36,9 +43,10 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
 printf '%-6s %-34s %10s %9s\n' size figure value ratio
 for size in "${sizes[@]}"; do
   root="$trees/gbk-$size"
-  days=4
+  shape=(--days 4)
+  if ((size >= 8192)); then shape=(--days 8 --files-per-day 6); fi
   if [[ ! -d $root/LogServer/BaseDir ]]; then
-    "$bin/loggen" --root "$root" --size "$size" --days "$days" --encoding gbk --seed 7 >/dev/null
+    "$bin/loggen" --root "$root" --size "$size" "${shape[@]}" --encoding gbk --seed 7 >/dev/null
   fi
   base="$root/LogServer/BaseDir"
   dates=$(ls "$base" | paste -sd, -)
@@ -52,7 +60,11 @@ for size in "${sizes[@]}"; do
 
   run() { "$bin/logbench" --root "$root" --dates "$dates" --codepage GBK --queries 5 "$@"; }
   default=$(run)
+  alone=$(run --queries 0 --threads 0)
   load_ms=$(value load_ms "$default")
+  floor=$("$bin/freshbench" --mib "$(awk -v r="$(value peak_rss_mib "$default")" \
+    'BEGIN { printf "%d", r + 0.5 }')")
+  floor_ms=$(value fresh_write_ms "$floor")
   records=$(value records "$default")
   rss=$(value peak_rss_mib "$default")
   gap=$(value max_yield_gap_ms "$default")
@@ -62,8 +74,15 @@ for size in "${sizes[@]}"; do
   printf '%-6s %-34s %10s %9s\n' "$label" "wc -l (ms)" "$wc_ms" ""
   printf '%-6s %-34s %10s %9s\n' "$label" "iconv GBK to UTF-16LE (ms)" "$iconv_ms" ""
   printf '%-6s %-34s %10s %9s\n' "$label" "rg -E gbk -c -F (ms)" "$rg_ms" ""
+  printf '%-6s %-34s %10s %9s\n' "$label" "load threads (default)" "$(value threads "$default")" ""
   printf '%-6s %-34s %10s %9s\n' "$label" "load_ms (query included) / rg" "$load_ms" \
     "$(ratio "$load_ms" "$rg_ms")"
+  printf '%-6s %-34s %10s %9s\n' "$label" "  --threads 0: load_ms / rg" \
+    "$(value load_ms "$alone")" "$(ratio "$(value load_ms "$alone")" "$rg_ms")"
+  printf '%-6s %-34s %10s %9s\n' "$label" "  --threads 0: max_yield_gap_ms" \
+    "$(value max_yield_gap_ms "$alone")" ""
+  printf '%-6s %-34s %10s %9s\n' "$label" "fresh-memory floor (ms); load / it" "$floor_ms" \
+    "$(ratio "$load_ms" "$floor_ms")"
   printf '%-6s %-34s %10s %9s\n' "$label" "  load CPU in the program (ms)" \
     "$(value load_user_ms "$default")" ""
   printf '%-6s %-34s %10s %9s\n' "$label" "  load CPU in the system (ms)" \
@@ -81,6 +100,8 @@ two keywords|--kw1 kr --col1 帐号 --exact1 0 --kw2 刀 --col2 物品名称 --e
 one action|--toggle 4
 several actions|--toggle 6,8,21,30
 QUERIES
+  printf '%-6s %-34s %10s %9s\n' "$label" "log MiB" \
+    "$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1048576 }')" ""
   printf '%-6s %-34s %10s %9s\n' "$label" "peak_rss_mib / log MiB" "$rss" \
     "$(ratio "$rss" "$(awk -v b="$bytes" 'BEGIN { print b / 1048576 }')")"
   printf '%-6s %-34s %10s %9s\n' "$label" "max_yield_gap_ms" "$gap" ""

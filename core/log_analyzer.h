@@ -9,6 +9,7 @@
 #include "core/keyword_match.h"
 #include "core/log_record.h"
 #include "core/lowered_search.h"
+#include "core/read_ahead.h"
 #include "core/window_services.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -19,7 +20,8 @@ namespace core {
 // The state of the main window and the operations of the log data and the query engine on it.
 // The window owns one; every operation reads its inputs from the window's controls through
 // `IWindowServices` when it runs and reports through the same interface. Single-threaded: the
-// window re-enters it only through IWindowServices::Yield.
+// window re-enters it only through IWindowServices::Yield. (A load's worker threads only read and
+// decode files; they never touch this object or the window.)
 // The code page log files are read in: the system's ANSI code page, one named, or per file UTF-8
 // when the file's bytes are well-formed UTF-8 and the ANSI code page otherwise.
 enum class TCodePageChoice : std::uint8_t { kSystem, kGbk, kGb18030, kUtf8, kAuto };
@@ -70,6 +72,14 @@ class TLogAnalyzer {
   };
   TLoadCounts LastLoadCounts() const noexcept { return lastLoadCounts_; }
 
+  // The number of threads that read, cut and decode the next files of a load ahead of the
+  // window's thread; 0 reads every file on the window's thread. The records and every report of
+  // a load are the same for every number. DefaultLoadWorkers() at start.
+  void SetLoadWorkers(unsigned workers) noexcept { loadWorkers_ = workers; }
+  unsigned LoadWorkers() const noexcept { return loadWorkers_; }
+  // One less than the processor's hardware threads, at least one.
+  static unsigned DefaultLoadWorkers() noexcept;
+
   // ---- Action catalogue and selection -------------------------------------------------------
 
   // Fills the action list with its thirty-three entries and sets the check flags to "select
@@ -118,15 +128,12 @@ class TLogAnalyzer {
     std::vector<TBlockRef> blocks;
     std::int64_t fileCount = 0;
     std::int64_t recordCount = 0;
-    std::string fileBytes;  // the file being read, reused from file to file
   };
 
   void LoadSelectedFolders();
-  // The decoder for a file of `fileBytes` under the current code page choice.
-  const platform::TextDecoder& DecoderFor(std::string_view fileBytes) const;
+  // The decoders of the files of a load under the current code page choice.
+  TFileDecoding Decoding() const;
   void LeaveLoad();
-  void ReadFolderFiles(std::u16string_view folderPath, std::u16string_view pattern,
-                       TLoadProgress& load);
   void RecomputeSelectAllFlag();
   void ResetActionFlags();
   void ActionFlagsChanged() noexcept { ++actionGeneration_; }
@@ -140,6 +147,7 @@ class TLogAnalyzer {
   const platform::IFileSystem& fileSystem_;
   platform::CodePage ansiCodePage_;
   TCodePageChoice codePageChoice_ = TCodePageChoice::kSystem;
+  unsigned loadWorkers_ = DefaultLoadWorkers();
   TFormState state_;
   std::uint64_t actionGeneration_ = 0;
   TActionFilterCache actionFilter_;

@@ -82,10 +82,13 @@ void TBlockRegistry::Free(std::uint32_t index) noexcept {
 }
 
 TBlockRef TRecordBlockBuilder::Finish() {
-  TBlockRef ref(TBlockRegistry::Register(std::move(block_)));
+  return TBlockRef(TBlockRegistry::Register(Build()));
+}
+
+std::unique_ptr<const TRecordBlock> TRecordBlockBuilder::Build() {
   capacity_ = used_ = 0;
   textAhead_ = linesAhead_ = TWriteAhead();
-  return ref;
+  return std::move(block_);
 }
 
 }  // namespace core

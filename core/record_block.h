@@ -164,8 +164,12 @@ class TRecordBlockBuilder {
   void CommitLine(const TFieldEnds& ends);
   std::uint32_t LineCount() const noexcept { return block_->LineCount(); }
 
-  // The finished block; the builder is empty afterwards.
+  // The finished block, registered; the builder is empty afterwards. Only on the thread that
+  // owns the registry.
   TBlockRef Finish();
+  // The finished block, not registered: a block built on another thread goes to the registry's
+  // thread this way. The builder is empty afterwards.
+  std::unique_ptr<const TRecordBlock> Build();
 
  private:
   std::unique_ptr<TRecordBlock> block_;

@@ -12,11 +12,13 @@
 // leading byte-order mark, the others by TextDecoder, whose UTF-8 the decode fuzzer checks),
 // cut lines at CR LF, CR and LF, trim units at or below U+0020, skip empty lines, split at every
 // TAB and take each field from its part number. A record's UTF-8 field is compared with the UTF-8
-// of the plain field.
+// of the plain field. The same files cut into pieces of 1 to 32 bytes (byte 2 picks the size) by
+// the cutter the load's workers use must give the loaded records, in order.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,6 +27,8 @@
 #include "core/headless_window.h"
 #include "core/log_analyzer.h"
 #include "core/log_record.h"
+#include "core/read_ahead.h"
+#include "core/record_block.h"
 #include "fuzz_support.h"
 #include "plain_record.h"
 #include "platform/code_page.h"
@@ -191,5 +195,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // No keyword and every action selected: the query keeps every record.
   Require(state.FFilteredLogs.size() == lines.size(), "the query after the load dropped records");
+
+  const std::size_t pieceBytes = 1 + data[2] % 32;
+  core::TFileCutter cutter(fileSystem, {nullptr, &platform::TextDecoder::For(page)}, pieceBytes);
+  std::size_t cut = 0;
+  for (const std::size_t file : kReadOrder) {
+    cutter.Open(std::u16string(kDayFolder) + files[file].name);
+    while (std::unique_ptr<const core::TRecordBlock> block = cutter.Next()) {
+      const core::TBlockRef ref(core::TBlockRegistry::Register(std::move(block)));
+      for (std::uint32_t line = 0; line < ref->LineCount(); ++line, ++cut) {
+        Require(cut < lines.size() && TLogRecord(ref, line) == state.FAllLogs[cut],
+                "a record of the file cut into pieces differs from the loaded one",
+                [&] { return "pieces of " + std::to_string(pieceBytes) + "\n" + HexBytes(text); });
+      }
+    }
+  }
+  Require(cut == lines.size(), "the file cut into pieces gave fewer records",
+          [&] { return std::to_string(cut) + " of " + std::to_string(lines.size()); });
   return 0;
 }

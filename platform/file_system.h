@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,9 +12,21 @@ namespace platform {
 // a name beginning with '.' counts as hidden.
 enum class HiddenEntries { kInclude, kSkip };
 
+// A file opened for reading, read front to back in parts.
+class IFileReader {
+ public:
+  virtual ~IFileReader() = default;
+  // Reads the next bytes of the file, at most `most`, into `to`; returns how many, 0 only at
+  // the end, which is never beyond the file's size at open time. Throws OsError, naming the file,
+  // when the read fails.
+  virtual std::size_t Read(char* to, std::size_t most) = 0;
+};
+
 // The file system as the log tools see it. Paths use '\' as separator, as on Windows; the POSIX
 // implementation maps every '\' to '/' before it touches the file system. Tests substitute their
-// own implementation to make a read fail.
+// own implementation to make a read fail. Every operation may be called from several threads at
+// once (the loader reads files on worker threads); implementations keep no state between calls
+// or guard it.
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -42,6 +56,12 @@ class IFileSystem {
   // a regular file (a directory, a FIFO, a device). Never blocks on a FIFO and never reads more
   // than the file's size at open time.
   virtual void ReadWholeFile(std::u16string_view path, std::string& bytes) const = 0;
+
+  // Opens the file at `path` as ReadWholeFile does, failing as it does at the open, to read it
+  // in parts: a big file then costs no more memory than the parts. The reads give the bytes
+  // ReadWholeFile would. The default reads the file whole with ReadWholeFile and gives its bytes
+  // from memory, so that a file system that substitutes ReadWholeFile reads and fails alike.
+  virtual std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path) const;
 };
 
 // The implementation for the operating system the program runs on.

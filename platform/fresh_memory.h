@@ -18,4 +18,22 @@ void PrepareForWriting(void* start, std::size_t bytes) noexcept;
 // not memory), and the bytes asked for are backed with memory in one request.
 void ResizeForOverwrite(std::string& buffer, std::size_t size);
 
+// `bytes` of address space straight from the system, never touched yet, given back when the
+// object goes: what a large new allocation gets, for measuring what first writes cost. Throws
+// std::bad_alloc when the system refuses.
+class FreshPages {
+ public:
+  explicit FreshPages(std::size_t bytes);
+  ~FreshPages();
+  FreshPages(const FreshPages&) = delete;
+  FreshPages& operator=(const FreshPages&) = delete;
+
+  char* Data() const noexcept { return data_; }
+  std::size_t Size() const noexcept { return size_; }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 }  // namespace platform

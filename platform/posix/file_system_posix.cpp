@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -72,6 +74,50 @@ struct DirectoryCloser {
 };
 using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
+// A regular file open for reading; the size at open time bounds the reads.
+class PosixFileReader final : public IFileReader {
+ public:
+  explicit PosixFileReader(std::u16string_view path) : native_(NativePath(path)) {
+    if (HasEmbeddedNul(native_)) ThrowFileError(native_, SystemDescription(ENOENT));
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is rejected below anyway.
+    do {
+      descriptor_ = ::open(native_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (descriptor_ < 0 && errno == EINTR);
+    if (descriptor_ < 0) ThrowFileError(native_, SystemDescription(errno));
+    file_.emplace(descriptor_);
+
+    struct stat status {};
+    if (::fstat(descriptor_, &status) != 0) ThrowFileError(native_, SystemDescription(errno));
+    if (S_ISDIR(status.st_mode)) ThrowFileError(native_, SystemDescription(EISDIR));
+    if (!S_ISREG(status.st_mode)) ThrowFileError(native_, u"Not a regular file");
+    if (static_cast<std::uintmax_t>(status.st_size) > std::string().max_size()) {
+      ThrowFileError(native_, SystemDescription(EFBIG));
+    }
+    left_ = static_cast<std::size_t>(status.st_size);
+  }
+
+  std::size_t Size() const noexcept { return left_; }
+
+  std::size_t Read(char* to, std::size_t most) override {
+    const std::size_t wanted = std::min(most, left_);
+    for (;;) {
+      if (wanted == 0) return 0;
+      const ssize_t count = ::read(descriptor_, to, wanted);
+      if (count >= 0) {
+        left_ = count == 0 ? 0 : left_ - static_cast<std::size_t>(count);
+        return static_cast<std::size_t>(count);
+      }
+      if (errno != EINTR) ThrowFileError(native_, SystemDescription(errno));
+    }
+  }
+
+ private:
+  std::string native_;
+  int descriptor_ = -1;
+  std::optional<FileDescriptor> file_;  // closes the descriptor
+  std::size_t left_ = 0;                // bytes of the size at open not read yet
+};
+
 class PosixFileSystem final : public IFileSystem {
  public:
   bool DirectoryExists(std::u16string_view path) const override {
@@ -111,38 +157,19 @@ class PosixFileSystem final : public IFileSystem {
   // size taken at open bounds the read, so a file that grows meanwhile is read to that size and
   // one that shrinks ends where it ends.
   void ReadWholeFile(std::u16string_view path, std::string& bytes) const override {
-    const std::string native = NativePath(path);
-    if (HasEmbeddedNul(native)) ThrowFileError(native, SystemDescription(ENOENT));
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is rejected below anyway.
-    int descriptor = -1;
-    do {
-      descriptor = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    } while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0) ThrowFileError(native, SystemDescription(errno));
-    const FileDescriptor file(descriptor);
-
-    struct stat status {};
-    if (::fstat(file.Get(), &status) != 0) ThrowFileError(native, SystemDescription(errno));
-    if (S_ISDIR(status.st_mode)) ThrowFileError(native, SystemDescription(EISDIR));
-    if (!S_ISREG(status.st_mode)) ThrowFileError(native, u"Not a regular file");
-    if (static_cast<std::uintmax_t>(status.st_size) > bytes.max_size()) {
-      ThrowFileError(native, SystemDescription(EFBIG));
-    }
-
-    const auto size = static_cast<std::size_t>(status.st_size);
-    ResizeForOverwrite(bytes, size);
+    PosixFileReader file(path);
+    ResizeForOverwrite(bytes, file.Size());
     std::size_t done = 0;
-    while (done < size) {
-      const ssize_t count = ::read(file.Get(), bytes.data() + done, size - done);
-      if (count > 0) {
-        done += static_cast<std::size_t>(count);
-      } else if (count == 0) {
-        break;
-      } else if (errno != EINTR) {
-        ThrowFileError(native, SystemDescription(errno));
-      }
+    while (done < bytes.size()) {
+      const std::size_t count = file.Read(bytes.data() + done, bytes.size() - done);
+      if (count == 0) break;  // the file shrank since it was opened
+      done += count;
     }
     bytes.resize(done);
+  }
+
+  std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path) const override {
+    return std::make_unique<PosixFileReader>(path);
   }
 };
 

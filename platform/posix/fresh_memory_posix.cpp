@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <new>
 
 #include "platform/fresh_memory.h"
 
@@ -32,6 +33,17 @@ void PrepareForWriting(void* start, std::size_t bytes) noexcept {
   const auto first = reinterpret_cast<std::uintptr_t>(start) & ~(page - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(start) + bytes + page - 1) & ~(page - 1);
   madvise(reinterpret_cast<void*>(first), end - first, kPopulateWrite);
+}
+
+FreshPages::FreshPages(std::size_t bytes) : size_(bytes) {
+  if (bytes == 0) return;
+  void* pages = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) throw std::bad_alloc();
+  data_ = static_cast<char*>(pages);
+}
+
+FreshPages::~FreshPages() {
+  if (data_ != nullptr) munmap(data_, size_);
 }
 
 }  // namespace platform

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -93,6 +95,53 @@ class FindHandle {
 // ReadFile takes a 32-bit count; larger files are read in pieces of this size.
 constexpr std::size_t kReadChunk = std::size_t{1} << 30;
 
+// A disk file open for reading. Other programs may read the file meanwhile but not write it: a
+// file already open for writing elsewhere fails with a sharing violation. The size taken at open
+// bounds the reads.
+class Win32FileReader final : public IFileReader {
+ public:
+  explicit Win32FileReader(std::u16string_view path) : path_(path) {
+    if (HasEmbeddedNul(path)) ThrowFileError(path, SystemDescription(ERROR_INVALID_NAME));
+    // A directory cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: it fails here with
+    // access denied.
+    const HANDLE opened =
+        CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) ThrowFileError(path, SystemDescription(GetLastError()));
+    file_.emplace(opened);
+
+    // Devices ("NUL", "CON", a COM port) and pipes open like files; reading them could block
+    // or never end.
+    if (GetFileType(opened) != FILE_TYPE_DISK) ThrowFileError(path, u"Not a regular file");
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(opened, &size) == FALSE) {
+      ThrowFileError(path, SystemDescription(GetLastError()));
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) > std::string().max_size()) {
+      ThrowFileError(path, SystemDescription(ERROR_FILE_TOO_LARGE));
+    }
+    left_ = static_cast<std::size_t>(size.QuadPart);
+  }
+
+  std::size_t Size() const noexcept { return left_; }
+
+  std::size_t Read(char* to, std::size_t most) override {
+    const auto wanted = static_cast<DWORD>(std::min({most, left_, kReadChunk}));
+    if (wanted == 0) return 0;
+    DWORD count = 0;
+    if (ReadFile(file_->Get(), to, wanted, &count, nullptr) == FALSE) {
+      ThrowFileError(path_, SystemDescription(GetLastError()));
+    }
+    left_ = count == 0 ? 0 : left_ - count;
+    return count;
+  }
+
+ private:
+  std::u16string path_;
+  std::optional<FileHandle> file_;
+  std::size_t left_ = 0;  // bytes of the size at open not read yet
+};
+
 class Win32FileSystem final : public IFileSystem {
  public:
   bool DirectoryExists(std::u16string_view path) const override {
@@ -130,42 +179,20 @@ class Win32FileSystem final : public IFileSystem {
     return names;
   }
 
-  // Other programs may read the file meanwhile but not write it: a file already open for
-  // writing elsewhere fails with a sharing violation. The size taken at open bounds the read.
   void ReadWholeFile(std::u16string_view path, std::string& bytes) const override {
-    if (HasEmbeddedNul(path)) ThrowFileError(path, SystemDescription(ERROR_INVALID_NAME));
-    // A directory cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: it fails here with
-    // access denied.
-    const HANDLE opened =
-        CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) ThrowFileError(path, SystemDescription(GetLastError()));
-    const FileHandle file(opened);
-
-    // Devices ("NUL", "CON", a COM port) and pipes open like files; reading them could block
-    // or never end.
-    if (GetFileType(file.Get()) != FILE_TYPE_DISK) ThrowFileError(path, u"Not a regular file");
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.Get(), &size) == FALSE) {
-      ThrowFileError(path, SystemDescription(GetLastError()));
-    }
-    if (static_cast<std::uint64_t>(size.QuadPart) > bytes.max_size()) {
-      ThrowFileError(path, SystemDescription(ERROR_FILE_TOO_LARGE));
-    }
-
-    const auto total = static_cast<std::size_t>(size.QuadPart);
-    ResizeForOverwrite(bytes, total);
+    Win32FileReader file(path);
+    ResizeForOverwrite(bytes, file.Size());
     std::size_t done = 0;
-    while (done < total) {
-      const auto wanted = static_cast<DWORD>(std::min(total - done, kReadChunk));
-      DWORD count = 0;
-      if (ReadFile(file.Get(), bytes.data() + done, wanted, &count, nullptr) == FALSE) {
-        ThrowFileError(path, SystemDescription(GetLastError()));
-      }
+    while (done < bytes.size()) {
+      const std::size_t count = file.Read(bytes.data() + done, bytes.size() - done);
       if (count == 0) break;  // the file shrank since it was opened
       done += count;
     }
     bytes.resize(done);
+  }
+
+  std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path) const override {
+    return std::make_unique<Win32FileReader>(path);
   }
 };
 

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,17 @@ TEST_F(FileSystemTest, ReadGivesTheBytesExactlyAndReplacesTheBuffer) {
     std::string bytes = "stale content from an earlier read";
     fileSystem_.ReadWholeFile(tree_.WindowsStylePath("day/file.log"), bytes);
     EXPECT_TRUE(bytes == c.content) << "read " << bytes.size() << " bytes";
+
+    // Read in parts of every size, the same bytes.
+    for (const std::size_t part : {std::size_t{1}, std::size_t{7}, std::size_t{1} << 16}) {
+      const std::unique_ptr<IFileReader> reader =
+          fileSystem_.OpenForReading(tree_.WindowsStylePath("day/file.log"));
+      std::string parts;
+      std::string buffer(part, '\0');
+      while (const std::size_t count = reader->Read(buffer.data(), part))
+        parts.append(buffer, 0, count);
+      EXPECT_TRUE(parts == c.content) << "parts of " << part << ": " << parts.size() << " bytes";
+    }
   }
 }
 

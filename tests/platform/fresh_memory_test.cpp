@@ -33,4 +33,21 @@ TEST(PrepareForWriting, LeavesTheContentAsItWas) {
   EXPECT_EQ(text.find_first_not_of('x', 70001), std::string::npos);
 }
 
+// Fresh pages read as zeros and take writes at both ends, for every size the bench asks.
+TEST(FreshPages, AreZeroedWritableAndOfTheSizeAsked) {
+  for (const std::size_t bytes : {std::size_t{1}, std::size_t{4096}, std::size_t{3 * 65536 + 17}}) {
+    SCOPED_TRACE(bytes);
+    const platform::FreshPages pages(bytes);
+    ASSERT_NE(pages.Data(), nullptr);
+    EXPECT_EQ(pages.Size(), bytes);
+    EXPECT_EQ(pages.Data()[0], 0);
+    EXPECT_EQ(pages.Data()[bytes - 1], 0);
+    pages.Data()[0] = 'a';
+    pages.Data()[bytes - 1] = 'z';
+    EXPECT_EQ(pages.Data()[bytes - 1], 'z');
+  }
+  const platform::FreshPages none(0);
+  EXPECT_EQ(none.Size(), 0u);
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -37,17 +38,32 @@ class PosixFileSystemTest : public testing::Test {
     return Utf8ToUtf16((tree_.Root() / std::string(relative)).string());
   }
 
-  // The message of the OsError that reading `relative` throws; fails the test if none.
+  // The message of the OsError that reading `relative` throws; fails the test if none, or if
+  // opening it to read in parts does not fail alike.
   std::u16string ReadFailure(std::string_view relative) const {
     std::string bytes;
     try {
       fileSystem_.ReadWholeFile(tree_.WindowsStylePath(relative), bytes);
     } catch (const OsError& error) {
       EXPECT_EQ(error.what(), Utf16ToUtf8(error.Message()));
+      EXPECT_EQ(PartsReadFailure(tree_.WindowsStylePath(relative)), error.Message());
       return error.Message();
     }
     ADD_FAILURE() << "no OsError; read " << bytes.size() << " bytes";
     return {};
+  }
+
+  // The message of the OsError that opening `path` and reading it in parts throws.
+  std::u16string PartsReadFailure(std::u16string_view path) const {
+    try {
+      const std::unique_ptr<IFileReader> reader = fileSystem_.OpenForReading(path);
+      char part[4096];
+      while (reader->Read(part, sizeof part) != 0) {
+      }
+    } catch (const OsError& error) {
+      return error.Message();
+    }
+    return u"no OsError";
   }
 
   const IFileSystem& fileSystem_ = NativeFileSystem();

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,7 +78,8 @@ class Win32FileSystemTest : public testing::Test {
         << relative;
   }
 
-  // The message of the OsError that reading `path` throws; fails the test if none.
+  // The message of the OsError that reading `path` throws; fails the test if none, or if
+  // opening it to read in parts does not fail alike.
   std::u16string ReadFailure(std::u16string_view path) const {
     std::string bytes;
     try {
@@ -85,10 +87,24 @@ class Win32FileSystemTest : public testing::Test {
     } catch (const OsError& error) {
       // A C string: it ends at a NUL the message may hold.
       EXPECT_EQ(error.what(), Utf16ToUtf8(error.Message().substr(0, error.Message().find(u'\0'))));
+      EXPECT_EQ(PartsReadFailure(path), error.Message());
       return error.Message();
     }
     ADD_FAILURE() << "no OsError; read " << bytes.size() << " bytes";
     return {};
+  }
+
+  // The message of the OsError that opening `path` and reading it in parts throws.
+  std::u16string PartsReadFailure(std::u16string_view path) const {
+    try {
+      const std::unique_ptr<IFileReader> reader = fileSystem_.OpenForReading(path);
+      char part[4096];
+      while (reader->Read(part, sizeof part) != 0) {
+      }
+    } catch (const OsError& error) {
+      return error.Message();
+    }
+    return u"no OsError";
   }
 
   const IFileSystem& fileSystem_ = NativeFileSystem();
@@ -219,11 +235,17 @@ TEST_F(Win32FileSystemTest, ReadOfAPipeFailsWithoutBlocking) {
   static std::atomic<unsigned> counter{0};
   const std::wstring name = L"\\\\.\\pipe\\korlo-test-" + std::to_wstring(GetCurrentProcessId()) +
                             L"-" + std::to_wstring(counter++);
-  const HANDLE server =
-      CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
-  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  // Two instances: ReadFailure opens the pipe twice (whole, then to read in parts), and each
+  // open takes one.
+  HANDLE servers[2];
+  for (HANDLE& server : servers) {
+    server =
+        CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 2, 0, 0, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  }
   EXPECT_EQ(ReadFailure(FromWide(name)), FromWide(name) + u": Not a regular file");
-  CloseHandle(server);
+  for (const HANDLE server : servers)
+    CloseHandle(server);
 }
 
 TEST_F(Win32FileSystemTest, ReadOfWhatIsNoReadableFileFailsNamingThePath) {

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "core/line_scanner.h"
+#include "core/record_block.h"
+#include "platform/file_system.h"
+#include "platform/text_decoder.h"
+
+namespace core {
+
+// How the files of one load are decoded: with `whenUtf8` when it is set and the file's bytes are
+// well-formed UTF-8 (the automatic choice), with `otherwise` in every other case. Both are
+// chosen on the window's thread before the load starts, so a change of choice during the load
+// does not reach it.
+struct TFileDecoding {
+  const platform::TextDecoder* whenUtf8 = nullptr;
+  const platform::TextDecoder* otherwise = nullptr;
+};
+
+// Reads one file and gives its records as blocks, one piece of the file at a time: a piece is
+// about kPieceBytes of the file's bytes, cut just after a CR or LF (or at the file's end), so
+// that every piece holds whole lines, the blocks of a big file come a few milliseconds apart and
+// only a piece or two of the file's bytes are held at once (the automatic code page choice reads
+// the file whole: it must see every byte first). The blocks, taken in order, hold the file's
+// records in line order: the same records as one block of the whole file, since no line and no
+// character crosses a cut (the bytes CR and LF never occur inside a character of any code page
+// the logs use). Uses no shared state: one cutter per thread. Its buffer is reused from file to
+// file.
+class TFileCutter {
+ public:
+  static constexpr std::size_t kPieceBytes = std::size_t{2} * 1024 * 1024;
+
+  TFileCutter(const platform::IFileSystem& fileSystem, TFileDecoding decoding,
+              std::size_t pieceBytes = kPieceBytes)
+      : fileSystem_(fileSystem),
+        decoding_(decoding),
+        pieceBytes_(std::max<std::size_t>(pieceBytes, 1)) {}
+
+  // Opens the file at `path`; its blocks follow from Next. Throws what the file system throws
+  // (OsError for a file that cannot be read), here or from Next.
+  void Open(std::u16string_view path);
+  // The next block of the open file, or null when the file has given all its records.
+  std::unique_ptr<const TRecordBlock> Next();
+
+ private:
+  // Appends at least `bytes` more of the file to the buffer, or all that is left.
+  void Fill(std::size_t bytes);
+  // Takes the next piece from the buffer, filling it as needed; false at the file's end.
+  bool StartPiece();
+
+  const platform::IFileSystem& fileSystem_;
+  TFileDecoding decoding_;
+  std::size_t pieceBytes_;
+  std::unique_ptr<platform::IFileReader> reader_;
+  bool ended_ = false;        // the reader gave the whole file
+  bool atFileStart_ = false;  // no piece taken yet: a byte-order mark may come
+  std::string buffer_;
+  std::size_t start_ = 0;  // the bytes not cut yet are [start_, filled_) of buffer_
+  std::size_t filled_ = 0;
+  const platform::TextDecoder* decoder_ = nullptr;
+  std::string_view piece_;
+  std::optional<TLineScanner> scanner_;  // over piece_, while a piece is being read
+  std::optional<TRecordBlockBuilder> builder_;
+  TScannedLine line_;
+  bool lineWaiting_ = false;  // line_ is scanned but not yet in a block
+};
+
+// The files of one load, read, cut and decoded ahead of the window's thread by `workers` threads
+// (none: each file is read on the caller's thread when its turn comes). The caller takes the
+// blocks of file 0, then of file 1, and so on, in order. Files are taken in that order, by the
+// workers and by the caller itself: while the block it asks for is not ready, the caller cuts a
+// piece of a file of its own (the next one free) instead of waiting idle, so every core works,
+// and it never holds up its own file for longer than one piece. No file is started more than
+// `workers` files ahead of the one the caller asks for, so read-ahead holds a bounded number of
+// files. The blocks are the same, in the same order, for every number of workers. A file that
+// cannot be read gives its error at its turn; later files are discarded. The workers touch only
+// the file system, the decoders and their own blocks: the blocks are registered by the caller.
+// Destruction stops and joins every worker, whatever state it is in.
+class TReadAhead {
+ public:
+  TReadAhead(const platform::IFileSystem& fileSystem, TFileDecoding decoding,
+             std::vector<std::u16string> paths, unsigned workers,
+             std::size_t pieceBytes = TFileCutter::kPieceBytes);
+  ~TReadAhead();
+  TReadAhead(const TReadAhead&) = delete;
+  TReadAhead& operator=(const TReadAhead&) = delete;
+
+  // The next block of file `file`, or null when it has no more. `file` is the file taken last or
+  // the next one; a file once past is never asked for again. Waits for the worker reading it.
+  // Throws the error that reading the file threw.
+  std::unique_ptr<const TRecordBlock> Next(std::size_t file);
+
+ private:
+  struct TFileResult {
+    std::deque<std::unique_ptr<const TRecordBlock>> blocks;
+    std::exception_ptr error;
+    bool done = false;
+  };
+
+  void Work(std::size_t pieceBytes);
+  void Stop() noexcept;
+  // Cuts the next piece of the caller's own file on the caller's thread, mutex_ not held.
+  void CutOwnPiece();
+
+  static constexpr std::size_t kNoFile = static_cast<std::size_t>(-1);
+
+  const platform::IFileSystem& fileSystem_;
+  TFileDecoding decoding_;
+  std::vector<std::u16string> paths_;
+  unsigned workers_;
+
+  // Reading on the caller's thread: every file when there are no workers, else the file the
+  // caller cuts while it waits for a worker's.
+  std::optional<TFileCutter> inline_;
+  std::size_t inlineFile_ = kNoFile;
+  bool ownOpened_ = false;
+  std::size_t ownFile_ = kNoFile;  // the file the caller cuts, guarded by mutex_
+
+  std::mutex mutex_;
+  std::condition_variable blockReady_;  // the caller waits for a block or a file's end
+  std::condition_variable moved_;       // workers wait for the caller to move on, or a stop
+  std::vector<TFileResult> results_;    // guarded by mutex_, one per path
+  std::size_t nextFile_ = 0;            // the next file a worker takes
+  std::size_t taken_ = 0;               // the file the caller takes blocks of
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace core

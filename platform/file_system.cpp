@@ -1,0 +1,36 @@
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+// A file's bytes, read whole beforehand, given in parts.
+class MemoryFileReader final : public IFileReader {
+ public:
+  explicit MemoryFileReader(std::string bytes) : bytes_(std::move(bytes)) {}
+
+  std::size_t Read(char* to, std::size_t most) override {
+    const std::size_t count = std::min(most, bytes_.size() - done_);
+    if (count > 0) std::memcpy(to, bytes_.data() + done_, count);
+    done_ += count;
+    return count;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t done_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<IFileReader> IFileSystem::OpenForReading(std::u16string_view path) const {
+  std::string bytes;
+  ReadWholeFile(path, bytes);
+  return std::make_unique<MemoryFileReader>(std::move(bytes));
+}
+
+}  // namespace platform
