@@ -64,7 +64,7 @@ const TLogAnalyzer::TActionFilterCache& TLogAnalyzer::RebuildActionFilter() {
 bool TLogAnalyzer::MatchActionFilter(const TLogRecord& record) {
   const TActionFilterCache& filter = ActionFilter();
   if (filter.passAll) return true;
-  return filter.keywords.FoundIn(record.LogTime());
+  return filter.keywords.FoundIn(record.LogTime(), TTextEnd::kSlack);
 }
 
 void TLogAnalyzer::ClearRecords() {

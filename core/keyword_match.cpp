@@ -22,10 +22,17 @@ Text FoldAscii(Text text) {
   return text;
 }
 
-// Where the already folded, non-empty `needle` first occurs in `haystack` folded, at or after
-// `from`; npos when it does not.
-std::size_t FindFolded(std::string_view haystack, std::string_view needle,
-                       std::size_t from) noexcept {
+bool MatchFolded(std::string_view value, std::string_view foldedKeyword, TTextEnd end) {
+  return !value.empty() && (foldedKeyword.empty() ||
+                            FindFolded(value, foldedKeyword, 0, end) != std::string_view::npos);
+}
+
+}  // namespace
+
+static_assert(kFieldReadSlack >= platform::kFindBytePairSlack);
+
+std::size_t FindFolded(std::string_view haystack, std::string_view needle, std::size_t from,
+                       TTextEnd end) noexcept {
   if (needle.size() > haystack.size()) return std::string_view::npos;
   // The only byte besides a lower-case ASCII letter that folds to it is its capital.
   const auto capital = [](char byte) {
@@ -33,11 +40,19 @@ std::size_t FindFolded(std::string_view haystack, std::string_view needle,
   };
   const char first = needle.front();
   const char last = needle.back();
+  const char firstOther = capital(first);
+  const char lastOther = capital(last);
   const std::size_t lastStart = haystack.size() - needle.size();
   const char* text = haystack.data();
   for (std::size_t at = from; at <= lastStart; ++at) {
-    at += platform::FindBytePair(text + at, lastStart + 1 - at, needle.size() - 1, first,
-                                 capital(first), last, capital(last));
+    // Every place from `at` on lies in the text, so a slack past the text is a slack past the
+    // bytes searched from there.
+    const std::size_t count = lastStart + 1 - at;
+    at += end == TTextEnd::kSlack
+              ? platform::FindBytePairInSlack(text + at, count, needle.size() - 1, first,
+                                              firstOther, last, lastOther)
+              : platform::FindBytePair(text + at, count, needle.size() - 1, first, firstOther, last,
+                                       lastOther);
     if (at > lastStart) break;
     std::size_t k = 1;
     while (k < needle.size() && FoldUnit(text[at + k]) == needle[k])
@@ -46,13 +61,6 @@ std::size_t FindFolded(std::string_view haystack, std::string_view needle,
   }
   return std::string_view::npos;
 }
-
-bool MatchFolded(std::string_view value, std::string_view foldedKeyword) {
-  return !value.empty() &&
-         (foldedKeyword.empty() || FindFolded(value, foldedKeyword, 0) != std::string_view::npos);
-}
-
-}  // namespace
 
 std::u16string_view TrimText(std::u16string_view text) noexcept {
   std::size_t first = 0;
@@ -66,7 +74,7 @@ std::u16string_view TrimText(std::u16string_view text) noexcept {
 
 bool MatchText(std::string_view value, std::string_view keyword, TMatchMode mode) {
   if (mode == TMatchMode::kExact) return value == keyword;
-  return MatchFolded(value, FoldAscii(std::string(keyword)));
+  return MatchFolded(value, FoldAscii(std::string(keyword)), TTextEnd::kHard);
 }
 
 TKeywordCondition::TKeywordCondition(std::u16string_view keyword, std::u16string_view column,
@@ -99,7 +107,7 @@ bool TKeywordCondition::MatchesField(std::string_view value) const {
     return FoldAscii(platform::Utf8ToUtf16(value)).find(unpaired_) != std::u16string::npos;
   }
   if (mode_ == TMatchMode::kExact) return value == keyword_;
-  return MatchFolded(value, keyword_);
+  return MatchFolded(value, keyword_, TTextEnd::kSlack);
 }
 
 bool TKeywordCondition::Matches(const TLogRecord& record) const {
@@ -116,8 +124,8 @@ bool TKeywordCondition::Matches(const TLogRecord& record) const {
   // hit only when it lies inside a single field.
   const std::string_view run = spans.Run(kSearchableColumnCount);
   std::size_t field = 0;
-  for (std::size_t at = FindFolded(run, keyword_, 0); at != std::string_view::npos;
-       at = FindFolded(run, keyword_, at + 1)) {
+  for (std::size_t at = FindFolded(run, keyword_, 0, TTextEnd::kSlack);
+       at != std::string_view::npos; at = FindFolded(run, keyword_, at + 1, TTextEnd::kSlack)) {
     while (spans.End(field) <= at)
       ++field;
     if (at + keyword_.size() <= spans.End(field)) return true;

@@ -14,6 +14,18 @@ enum class TMatchMode : std::uint8_t {
   kExact,   // the whole field, character by character, case significant
 };
 
+// How far a search may read past the end of a text.
+enum class TTextEnd : std::uint8_t {
+  kHard,   // not one byte
+  kSlack,  // kFieldReadSlack bytes, as after any field of a record (see TFieldSpans)
+};
+
+// Where `needle`, non-empty and already folded (no A-Z), first occurs in `haystack` with A-Z
+// folded to a-z, at or after `from`; npos when it does not. `end` tells how far past the end of
+// `haystack` the search may read.
+std::size_t FindFolded(std::string_view haystack, std::string_view needle, std::size_t from,
+                       TTextEnd end) noexcept;
+
 // Compares one field value with a keyword, both well-formed UTF-8. Folded: true when the folded
 // keyword occurs in the folded value; an empty value never matches. Exact: true when both are the
 // same text (two empty texts are the same). Since no UTF-8 character's bytes occur inside another

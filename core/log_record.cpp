@@ -9,8 +9,8 @@ namespace core {
 
 namespace {
 
-// The spans of a record with no block: every field empty.
-constexpr char kNoText[1] = {'\0'};
+// The spans of a record with no block: every field empty, followed by the readable slack.
+constexpr char kNoText[kFieldReadSlack + 1] = {};
 constexpr std::uint8_t kNoEnds[kStoredFieldCount] = {};
 
 std::size_t StoredIndex(TLogField field) noexcept {

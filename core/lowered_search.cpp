@@ -57,6 +57,20 @@ std::size_t ReadCharacter(const unsigned char* at, const unsigned char* end, cha
   return length;
 }
 
+// Whether the characters that lower-case to `wanted` (itself lower-cased) are `wanted` itself
+// and, for a-z, its capital, and no other: those an A-Z folding byte comparison accepts.
+bool LoweredFromFoldedBytesOnly(char32_t wanted) {
+  // No BMP character lower-cases to a supplementary one, and those lower-case to themselves.
+  if (wanted >= kFirstSupplementary) return true;
+  if (Lowered(wanted) != wanted) return false;
+  const bool letter = wanted >= U'a' && wanted <= U'z';
+  if (letter && Lowered(wanted - (U'a' - U'A')) != wanted) return false;
+  return std::none_of(Foldings().begin(), Foldings().end(), [wanted, letter](const auto& folding) {
+    return folding.second == wanted &&
+           !(letter && folding.first == static_cast<char16_t>(wanted - (U'a' - U'A')));
+  });
+}
+
 // Whether `keyword` (lower-cased) occurs lower-cased at `at`.
 bool LoweredAt(const unsigned char* at, const unsigned char* end, std::u32string_view keyword) {
   for (const char32_t wanted : keyword) {
@@ -89,15 +103,18 @@ void TLoweredKeywordSet::Add(std::u16string_view keyword) {
     characters.push_back(code);
   }
   if (std::find(keywords_.begin(), keywords_.end(), characters) != keywords_.end()) return;
+  foldsAsBytes_ = foldsAsBytes_ &&
+                  std::all_of(characters.begin(), characters.end(), LoweredFromFoldedBytesOnly);
+  utf8Keywords_.push_back(utf8);
   const char32_t first = characters.front();
-  firstLeads_.set(LeadByte(first));
+  firstLeads_[LeadByte(first)] = true;
   if (first < kFirstSupplementary) {
     // Several characters can lower-case to the same one (A and a to a, the Kelvin sign to k).
     firstUnits_.set(first);
     for (const auto& [from, to] : Foldings()) {
       if (to != first) continue;
       firstUnits_.set(from);
-      firstLeads_.set(LeadByte(from));
+      firstLeads_[LeadByte(from)] = true;
     }
   }
   keywords_.push_back(std::move(characters));
@@ -105,18 +122,29 @@ void TLoweredKeywordSet::Add(std::u16string_view keyword) {
 
 void TLoweredKeywordSet::Clear() {
   keywords_.clear();
+  utf8Keywords_.clear();
+  foldsAsBytes_ = true;
   unpaired_.clear();
   firstUnits_.reset();
-  firstLeads_.reset();
+  firstLeads_.fill(false);
 }
 
-bool TLoweredKeywordSet::FoundIn(std::string_view text) const {
+bool TLoweredKeywordSet::FoundIn(std::string_view text, TTextEnd reach) const {
+  // Each keyword is one byte search over the text: past kMostByteSearches keywords, the single
+  // pass over the characters below costs less.
+  if (foldsAsBytes_ && unpaired_.empty() && utf8Keywords_.size() <= kMostByteSearches) {
+    // Matching bytes of well-formed UTF-8 are matching characters (no character's bytes occur
+    // inside another's), and A-Z folded as bytes are the only characters lowered.
+    return std::any_of(utf8Keywords_.begin(), utf8Keywords_.end(), [text, reach](const auto& k) {
+      return FindFolded(text, k, 0, reach) != std::string_view::npos;
+    });
+  }
   const auto* at = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = at + text.size();
   while (at != end) {
     // Continuation bytes are never a lead: a byte that no first character starts with is
     // passed over alone.
-    if (!firstLeads_.test(*at)) {
+    if (!firstLeads_[*at]) {
       ++at;
       continue;
     }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/keyword_match.h"
+
 namespace core {
 
 // A set of keywords looked for in the lower case of texts (the locale-independent lower-casing
@@ -24,18 +26,27 @@ class TLoweredKeywordSet {
   void Clear();
 
   // True when some keyword occurs in the lower case of `text`, well-formed UTF-8 (other bytes
-  // give some answer, never a read outside the text).
-  bool FoundIn(std::string_view text) const;
+  // give some answer, never a read outside what `reach` allows).
+  bool FoundIn(std::string_view text, TTextEnd reach = TTextEnd::kHard) const;
 
  private:
   bool FoundUnpairedIn(std::string_view text) const;
 
+  static constexpr std::size_t kMostByteSearches = 3;
+
   std::vector<std::u32string> keywords_;  // lower-cased, as characters, distinct
+  // The same keywords in UTF-8, and whether every character of every one is met, lower-cased, by
+  // itself alone or, for a-z, also by its capital: then a keyword occurs in the lower case of a
+  // text exactly where its bytes occur in the text with A-Z folded, and a byte search answers.
+  std::vector<std::string> utf8Keywords_;
+  bool foldsAsBytes_ = true;
   // Lower-cased keywords holding a lone surrogate, which no UTF-8 text holds: looked for in the
   // text's lower-cased UTF-16 units, where they can meet halves of surrogate pairs.
   std::vector<std::u16string> unpaired_;
   std::bitset<0x10000> firstUnits_;  // every BMP character that lower-cases to a keyword's first
-  std::bitset<256> firstLeads_;      // the first UTF-8 byte of those and of supplementary firsts
+  // The first UTF-8 byte of those and of supplementary firsts: a table of bytes, not bits, since
+  // it is read for nearly every byte of a text.
+  std::array<bool, 256> firstLeads_{};
 };
 
 }  // namespace core

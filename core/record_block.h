@@ -16,8 +16,13 @@ namespace core {
 // reads `LogTime`).
 inline constexpr std::size_t kStoredFieldCount = 14;
 
+// How many readable bytes follow every field of a record: the line's later fields, later lines,
+// or the slack a block keeps after its text (a record with no block has only empty fields, on
+// as many readable bytes). Searches may read whole vectors past a field's end.
+inline constexpr std::size_t kFieldReadSlack = 15;
+
 // The stored fields of one line: one run of UTF-8 text holding the fields one after another, and
-// the offset where each ends.
+// the offset where each ends; each field is followed by kFieldReadSlack readable bytes.
 class TFieldSpans {
  public:
   TFieldSpans(const char* text, const std::uint8_t* narrowEnds,
@@ -148,6 +153,7 @@ class TRecordBlockBuilder {
   // The largest text one block can hold: offsets are 32-bit.
   static constexpr std::size_t kMaxTextBytes = 0xFFFF'FFFFu;
   static constexpr std::size_t kWriteSlack = 16;
+  static_assert(kWriteSlack >= kFieldReadSlack);
   // Where each stored field of a line ends, in bytes from the line's start.
   using TFieldEnds = std::array<std::uint32_t, kStoredFieldCount>;
 

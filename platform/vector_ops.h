@@ -134,6 +134,37 @@ inline std::size_t FindBytePair(const char* bytes, std::size_t count, std::size_
   return count;
 }
 
+// How many bytes past bytes[count - 1 + distance] FindBytePairInSlack may read.
+inline constexpr std::size_t kFindBytePairSlack = 15;
+
+// FindBytePair for bytes followed by kFindBytePairSlack more readable bytes: it reads whole
+// vectors to the end, a short text in one step, and their bytes past the end never change the
+// answer. The plain loops read no byte past the end.
+inline std::size_t FindBytePairInSlack(const char* bytes, std::size_t count, std::size_t distance,
+                                       char first, char firstOther, char last,
+                                       char lastOther) noexcept {
+#ifdef KORLO_VECTOR_OPS_SSE2
+  const __m128i first1 = _mm_set1_epi8(first);
+  const __m128i first2 = _mm_set1_epi8(firstOther);
+  const __m128i last1 = _mm_set1_epi8(last);
+  const __m128i last2 = _mm_set1_epi8(lastOther);
+  for (std::size_t i = 0; i < count; i += 16) {
+    const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + distance));
+    const __m128i both =
+        _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(starts, first1), _mm_cmpeq_epi8(starts, first2)),
+                      _mm_or_si128(_mm_cmpeq_epi8(ends, last1), _mm_cmpeq_epi8(ends, last2)));
+    auto matches = static_cast<unsigned>(_mm_movemask_epi8(both));
+    // Places at or past `count` start past the end: their bits are dropped.
+    if (count - i < 16) matches &= (1u << (count - i)) - 1u;
+    if (matches != 0) return i + static_cast<std::size_t>(std::countr_zero(matches));
+  }
+  return count;
+#else
+  return FindBytePair(bytes, count, distance, first, firstOther, last, lastOther);
+#endif
+}
+
 }  // namespace platform
 
 #undef KORLO_VECTOR_OPS_SSE2

@@ -63,6 +63,31 @@ TEST(VectorOps, FindBytePairFindsTheFirstPlaceBothEndsMatchAtEveryPosition) {
   }
 }
 
+// The same, with the slack after the text read: a pair that starts just past the last place
+// (its ends in the slack) is never found.
+TEST(VectorOps, FindBytePairInSlackIgnoresPairsPastTheLastPlace) {
+  for (std::size_t distance = 0; distance <= 20; ++distance) {
+    for (std::size_t length = 0; length <= 40; ++length) {
+      for (std::size_t hit = 0; hit <= length; ++hit) {
+        const char last = distance == 0 ? 'k' : 'z';
+        std::string bytes(length + distance + platform::kFindBytePairSlack, '\xCB');
+        bytes[length] = 'k';  // a decoy: the place after the last one
+        if (distance > 0) bytes[length + distance] = 'z';
+        for (std::size_t i = 0; i < hit && distance > 0; ++i)
+          bytes[i] = i % 2 == 0 ? 'k' : 'K';
+        if (hit < length) {
+          bytes[hit] = hit % 2 == 0 ? 'k' : 'K';
+          if (distance > 0) bytes[hit + distance] = hit % 3 == 0 ? 'z' : 'Z';
+        }
+        SCOPED_TRACE(testing::Message() << distance << " " << length << " " << hit);
+        EXPECT_EQ(platform::FindBytePairInSlack(bytes.data(), length, distance, 'k', 'K', last,
+                                                static_cast<char>(last - ('a' - 'A'))),
+                  hit);
+      }
+    }
+  }
+}
+
 TEST(VectorOps, ClassifiesTabsAndLineEndsByPosition) {
   std::string chunk(platform::kByteClassesChunk, 'a');
   chunk[0] = '\t';
