@@ -31,36 +31,36 @@ constexpr TControl kBusyControls[] = {
     lstDateFolders,      lstActions,
 };
 
-bool TakesFocus(const TControlSpec& spec) {
-  return spec.tabOrder >= 0 && spec.kind != TControlKind::kPanel &&
-         spec.kind != TControlKind::kProgressBar;
+bool TakesFocus(const TControlLayout& entry) {
+  return entry.tabOrder >= 0 && entry.kind != TControlKind::kPanel &&
+         entry.kind != TControlKind::kProgressBar;
 }
 
 // The order Tab follows: the window's children by their tab order, each container's children
 // in place of the container, by theirs.
 std::vector<TControl> TabOrder() {
-  std::vector<const TControlSpec*> top;
-  for (const TControlSpec& spec : LayoutTable()) {
-    if (!spec.HasParent() && spec.tabOrder >= 0) top.push_back(&spec);
+  std::vector<const TControlLayout*> top;
+  for (const TControlLayout& entry : LayoutTable()) {
+    if (!entry.HasParent() && entry.tabOrder >= 0) top.push_back(&entry);
   }
-  const auto byTab = [](const TControlSpec* a, const TControlSpec* b) {
+  const auto byTab = [](const TControlLayout* a, const TControlLayout* b) {
     return a->tabOrder < b->tabOrder;
   };
   std::stable_sort(top.begin(), top.end(), byTab);
   std::vector<TControl> order;
-  for (const TControlSpec* container : top) {
+  for (const TControlLayout* container : top) {
     if (container->kind != TControlKind::kPanel) {
       if (TakesFocus(*container)) order.push_back(container->id);
       continue;
     }
-    std::vector<const TControlSpec*> children;
-    for (const TControlSpec& spec : LayoutTable()) {
-      if (spec.HasParent() && spec.Parent() == container->id && TakesFocus(spec)) {
-        children.push_back(&spec);
+    std::vector<const TControlLayout*> children;
+    for (const TControlLayout& entry : LayoutTable()) {
+      if (entry.HasParent() && entry.Parent() == container->id && TakesFocus(entry)) {
+        children.push_back(&entry);
       }
     }
     std::stable_sort(children.begin(), children.end(), byTab);
-    for (const TControlSpec* child : children)
+    for (const TControlLayout* child : children)
       order.push_back(child->id);
   }
   return order;
@@ -111,8 +111,8 @@ void TForm1::RunCommand(Handler&& handler) {
 
 void TForm1::Create() {
   RunCommand([this] {
-    toolkit_.SetUpWindow(WindowSpec());
-    client_ = WindowSpec().clientSize;
+    toolkit_.SetUpWindow(WindowLayout());
+    client_ = WindowLayout().clientSize;
     CreateComponents();
     FormCreate();
     PlaceWindow();
@@ -120,8 +120,8 @@ void TForm1::Create() {
 }
 
 void TForm1::CreateComponents() {
-  for (const TControlSpec& spec : LayoutTable())
-    toolkit_.CreateControl(spec);
+  for (const TControlLayout& entry : LayoutTable())
+    toolkit_.CreateControl(entry);
   toolkit_.SetTabOrder(TabOrder());
   for (std::size_t panel = 0; panel < StatusPanels().size(); ++panel) {
     toolkit_.SetPanelText(static_cast<int>(panel), StatusPanels()[panel].text);
@@ -234,7 +234,7 @@ void TForm1::FormResize() {
 
 void TForm1::SetControlText(TControl control, std::u16string_view text) {
   // An edit box notifies every change of its text; setting the text it holds is no change.
-  if (Spec(control).kind == TControlKind::kEdit && toolkit_.Text(control) == text) return;
+  if (LayoutOf(control).kind == TControlKind::kEdit && toolkit_.Text(control) == text) return;
   toolkit_.SetText(control, text);
 }
 

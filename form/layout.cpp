@@ -24,7 +24,7 @@ constexpr int kActionListMinHeight = 100;
 constexpr int kActionButtonGap = 10;
 
 // Docked controls get their bounds from DockChildren; their table bounds are the designed ones.
-constexpr std::array<TControlSpec, kControlCount> kLayout = {{
+constexpr std::array<TControlLayout, kControlCount> kLayout = {{
     {Panel2, K::kPanel, kNoParent, {0, 0, 1200, kTopPanelHeight}, u"", u"", 0, TDock::kTop, 0},
     {edtPath, K::kEdit, P(Panel2), {20, 20, 250, 23}, u"", u"", 0, TDock::kNone, 0},
     {btnSelectPath, K::kButton, P(Panel2), {280, 19, 90, 25}, u"选择路径", u"", 1, TDock::kNone, 0},
@@ -154,9 +154,9 @@ constexpr std::array<TControlSpec, kControlCount> kLayout = {{
      0},
 }};
 
-constexpr TWindowSpec kWindow{u"KorloPC引擎日志分析工具", {1200, 700}, u"Segoe UI", -12};
+constexpr TWindowLayout kWindow{u"KorloPC引擎日志分析工具", {1200, 700}, u"Segoe UI", -12};
 
-constexpr std::array<TStatusPanelSpec, 3> kStatusPanels = {{
+constexpr std::array<TStatusPanelLayout, 3> kStatusPanels = {{
     {150, u"总记录数: 0"},
     {150, u"筛选后: 0"},
     {50, u""},
@@ -208,19 +208,19 @@ std::string_view ControlName(TControl control) {
   return kControlNames[Index(control)];
 }
 
-const std::array<TControlSpec, kControlCount>& LayoutTable() {
+const std::array<TControlLayout, kControlCount>& LayoutTable() {
   return kLayout;
 }
 
-const TControlSpec& Spec(TControl control) {
+const TControlLayout& LayoutOf(TControl control) {
   return kLayout[Index(control)];
 }
 
-const TWindowSpec& WindowSpec() {
+const TWindowLayout& WindowLayout() {
   return kWindow;
 }
 
-std::span<const TStatusPanelSpec> StatusPanels() {
+std::span<const TStatusPanelLayout> StatusPanels() {
   return kStatusPanels;
 }
 

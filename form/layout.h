@@ -72,7 +72,7 @@ enum class TDock : std::uint8_t { kNone, kTop, kLeft, kFill, kBottom };
 inline constexpr std::uint8_t kNoParent = 0xFF;
 
 // One row of the layout table.
-struct TControlSpec {
+struct TControlLayout {
   TControl id;
   TControlKind kind;
   std::uint8_t parent;  // a TControl, or kNoParent
@@ -88,27 +88,27 @@ struct TControlSpec {
 };
 
 // The layout table, in TControl order.
-const std::array<TControlSpec, kControlCount>& LayoutTable();
-const TControlSpec& Spec(TControl control);
+const std::array<TControlLayout, kControlCount>& LayoutTable();
+const TControlLayout& LayoutOf(TControl control);
 constexpr std::size_t Index(TControl control) {
   return static_cast<std::size_t>(control);
 }
 
 // The window itself.
-struct TWindowSpec {
+struct TWindowLayout {
   std::u16string_view caption;
   TSize clientSize;
   std::u16string_view fontFace;
   int fontHeight;  // negative: character height in pixels at 96 dpi (-12 is 9 points)
 };
-const TWindowSpec& WindowSpec();
+const TWindowLayout& WindowLayout();
 
 // The status bar's panels: widths in pixels and texts at start.
-struct TStatusPanelSpec {
+struct TStatusPanelLayout {
   int width;
   std::u16string_view text;
 };
-std::span<const TStatusPanelSpec> StatusPanels();
+std::span<const TStatusPanelLayout> StatusPanels();
 
 // The entries of the code page box, in the order of core::TCodePageChoice: the system's ANSI
 // code page, GBK, GB18030, UTF-8, and per file (UTF-8 when well-formed, the ANSI code page

@@ -44,7 +44,7 @@ std::optional<std::size_t> SearchableIndex(int gridColumn) {
 
 }  // namespace
 
-// The commands beyond the specified window: the code page box, the grid's context menu, the
+// The commands beyond the window's first design: the code page box, the grid's context menu, the
 // export, copying rows and querying by a cell's value.
 
 void TForm1::cboCodePageChange() {

@@ -60,11 +60,11 @@ class IToolkit {
   // ---- The window and its controls ------------------------------------------------------------
 
   // Gives the window its caption, client size and font. Called once, before any control.
-  virtual void SetUpWindow(const TWindowSpec& window) = 0;
+  virtual void SetUpWindow(const TWindowLayout& window) = 0;
   // Creates one control as the layout table row says (kind, parent, placement, text,
   // placeholder, item height). Called in table order, parents first; the tab order is set after
   // the last control by SetTabOrder.
-  virtual void CreateControl(const TControlSpec& spec) = 0;
+  virtual void CreateControl(const TControlLayout& entry) = 0;
   // The order in which Tab moves through the controls that take the focus.
   virtual void SetTabOrder(std::span<const TControl> order) = 0;
   virtual void SetBounds(TControl control, TRect bounds) = 0;

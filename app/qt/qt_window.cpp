@@ -108,7 +108,7 @@ TQtWindow::~TQtWindow() {
 
 // ---- The window and its controls
 
-void TQtWindow::SetUpWindow(const form::TWindowSpec& window) {
+void TQtWindow::SetUpWindow(const form::TWindowLayout& window) {
   setWindowTitle(ToQString(window.caption));
   QFont font(ToQString(window.fontFace));
   font.setPixelSize(-window.fontHeight);
@@ -116,22 +116,22 @@ void TQtWindow::SetUpWindow(const form::TWindowSpec& window) {
   resize(window.clientSize.width, window.clientSize.height);
 }
 
-QWidget* TQtWindow::Parent(const form::TControlSpec& spec) {
-  return spec.HasParent() ? widgets_[form::Index(spec.Parent())] : this;
+QWidget* TQtWindow::Parent(const form::TControlLayout& entry) {
+  return entry.HasParent() ? widgets_[form::Index(entry.Parent())] : this;
 }
 
-void TQtWindow::CreateControl(const form::TControlSpec& spec) {
-  QWidget* parent = Parent(spec);
-  const TControl id = spec.id;
-  const QString text = ToQString(spec.text);
+void TQtWindow::CreateControl(const form::TControlLayout& entry) {
+  QWidget* parent = Parent(entry);
+  const TControl id = entry.id;
+  const QString text = ToQString(entry.text);
   QWidget* widget = nullptr;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case TControlKind::kPanel:
       widget = new QFrame(parent);
       break;
     case TControlKind::kEdit: {
       auto* edit = new QLineEdit(text, parent);
-      edit->setPlaceholderText(ToQString(spec.placeholder));
+      edit->setPlaceholderText(ToQString(entry.placeholder));
       // A disabled box (during a load) would draw its placeholder near-black, like typed text.
       QPalette palette = edit->palette();
       palette.setColor(QPalette::Disabled, QPalette::PlaceholderText,
@@ -171,7 +171,7 @@ void TQtWindow::CreateControl(const form::TControlSpec& spec) {
       break;
     }
     case TControlKind::kCheckList: {
-      actions_ = new TActionListBox(spec.itemHeight, parent);
+      actions_ = new TActionListBox(entry.itemHeight, parent);
       actions_->onDrawItem = [this](form::IPainter& painter, int index, form::TRect item,
                                     bool selected) {
         form_->DrawActionItem(painter, index, item, selected);
@@ -208,12 +208,12 @@ void TQtWindow::CreateControl(const form::TControlSpec& spec) {
     case TControlKind::kStatusBar: {
       widget = new QFrame(parent);
       int left = 0;
-      for (const form::TStatusPanelSpec& panelSpec : form::StatusPanels()) {
+      for (const form::TStatusPanelLayout& panelLayout : form::StatusPanels()) {
         auto* panel = new QLabel(widget);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        panel->setGeometry(left, 0, panelSpec.width, spec.bounds.height);
-        left += panelSpec.width;
+        panel->setGeometry(left, 0, panelLayout.width, entry.bounds.height);
+        left += panelLayout.width;
         statusPanels_.push_back(panel);
       }
       break;
@@ -228,11 +228,11 @@ void TQtWindow::CreateControl(const form::TControlSpec& spec) {
   widget->setObjectName(QString::fromLatin1(form::ControlName(id).data(),
                                             static_cast<qsizetype>(form::ControlName(id).size())));
   widgets_[form::Index(id)] = widget;
-  if (spec.kind == TControlKind::kLabel) {
-    widget->move(spec.bounds.left, spec.bounds.top);
+  if (entry.kind == TControlKind::kLabel) {
+    widget->move(entry.bounds.left, entry.bounds.top);
     widget->adjustSize();  // labels size themselves to their text
   } else {
-    widget->setGeometry(ToQRect(spec.bounds));
+    widget->setGeometry(ToQRect(entry.bounds));
   }
 }
 
@@ -370,7 +370,7 @@ void TQtWindow::AddItem(TControl list, std::u16string_view text) {
   } else if (QListWidget* items = List(list)) {
     const QSignalBlocker programmatic(items);
     auto* item = new QListWidgetItem(ToQString(text));
-    item->setSizeHint(QSize(0, form::Spec(list).itemHeight));
+    item->setSizeHint(QSize(0, form::LayoutOf(list).itemHeight));
     items->addItem(item);
   }
 }

@@ -55,8 +55,8 @@ class TQtWindow : public QWidget, public form::IToolkit {
   form::TScreenCursor ScreenCursor() const { return cursor_; }
 
   // ---- form::IToolkit ---------------------------------------------------------------------
-  void SetUpWindow(const form::TWindowSpec& window) override;
-  void CreateControl(const form::TControlSpec& spec) override;
+  void SetUpWindow(const form::TWindowLayout& window) override;
+  void CreateControl(const form::TControlLayout& entry) override;
   void SetTabOrder(std::span<const form::TControl> order) override;
   void SetBounds(form::TControl control, form::TRect bounds) override;
   form::TRect Bounds(form::TControl control) const override;
@@ -114,7 +114,7 @@ class TQtWindow : public QWidget, public form::IToolkit {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QWidget* Parent(const form::TControlSpec& spec);
+  QWidget* Parent(const form::TControlLayout& entry);
   QListWidget* List(form::TControl control) const;
   template <class Widget>
   Widget* As(form::TControl control) const {

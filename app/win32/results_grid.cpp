@@ -49,14 +49,14 @@ void ResultsGrid::SetColumns(std::span<const form::TGridColumn> columns) {
   int index = 0;
   for (const form::TGridColumn& column : columns) {
     std::wstring text = ToWide(column.header);
-    LVCOLUMNW spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
-    spec.fmt = LVCFMT_LEFT;
-    spec.cx = scale_.ToNative(column.width);
-    spec.pszText = text.data();
-    spec.iSubItem = index;
+    LVCOLUMNW entry{};
+    entry.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+    entry.fmt = LVCFMT_LEFT;
+    entry.cx = scale_.ToNative(column.width);
+    entry.pszText = text.data();
+    entry.iSubItem = index;
     SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(&spec));
+                 reinterpret_cast<LPARAM>(&entry));
     ++index;
   }
   SetRowHeight();
@@ -301,7 +301,8 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
       // Not passed on: the list view would select the row under the mouse.
       SetFocus(window);
       rightPressed_ = message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK;
-      form_.GridMouseDown(MouseButtonOf(message), MouseShiftState(wParam), CellAt(MousePoint(lParam)));
+      form_.GridMouseDown(MouseButtonOf(message), MouseShiftState(wParam),
+                          CellAt(MousePoint(lParam)));
       return 0;
     case WM_RBUTTONUP:
       if (rightPressed_) {

@@ -161,14 +161,14 @@ void Win32Toolkit::Dispatch(MSG& message) {
 
 void Win32Toolkit::MakeFonts() {
   LOGFONTW font{};
-  font.lfHeight = -scale_.ToNative(std::abs(windowSpec_.fontHeight));
+  font.lfHeight = -scale_.ToNative(std::abs(windowLayout_.fontHeight));
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  const std::wstring face = ToWide(windowSpec_.fontFace);
+  const std::wstring face = ToWide(windowLayout_.fontFace);
   wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
   HFONT regular = CreateFontIndirectW(&font);
   font.lfWeight = FW_BOLD;
@@ -178,8 +178,8 @@ void Win32Toolkit::MakeFonts() {
   fonts_ = WindowFonts{regular, bold};
 }
 
-void Win32Toolkit::SetUpWindow(const form::TWindowSpec& window) {
-  windowSpec_ = window;
+void Win32Toolkit::SetUpWindow(const form::TWindowLayout& window) {
+  windowLayout_ = window;
   scale_.SetDpi(static_cast<int>(GetDpiForSystem()));
   const std::wstring caption = ToWide(window.caption);
   CreateWindowExW(kWindowExStyle, kWindowClass, caption.c_str(), kWindowStyle, CW_USEDEFAULT,
@@ -201,18 +201,18 @@ std::optional<TControl> Win32Toolkit::ControlOf(int id) const {
   return static_cast<TControl>(index);
 }
 
-void Win32Toolkit::CreateControl(const form::TControlSpec& spec) {
+void Win32Toolkit::CreateControl(const form::TControlLayout& entry) {
   if (window_ == nullptr) return;
-  const std::size_t index = form::Index(spec.id);
-  kinds_[index] = spec.kind;
-  bounds_[index] = spec.bounds;
-  HWND parent = spec.HasParent() ? Handle(spec.Parent()) : window_;
+  const std::size_t index = form::Index(entry.id);
+  kinds_[index] = entry.kind;
+  bounds_[index] = entry.bounds;
+  HWND parent = entry.HasParent() ? Handle(entry.Parent()) : window_;
   if (parent == nullptr) return;
-  const RECT r = scale_.ToNative(spec.bounds);
+  const RECT r = scale_.ToNative(entry.bounds);
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
   const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index));
-  const std::wstring text = ToWide(spec.text);
+  const std::wstring text = ToWide(entry.text);
   constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
   const auto make = [&](DWORD exStyle, const wchar_t* className, DWORD style, int h) {
     return CreateWindowExW(exStyle, className, text.c_str(), kChild | style, r.left, r.top, width,
@@ -220,7 +220,7 @@ void Win32Toolkit::CreateControl(const form::TControlSpec& spec) {
   };
 
   HWND control = nullptr;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case TControlKind::kPanel:
       control = make(WS_EX_CONTROLPARENT, kPanelClass, WS_CLIPCHILDREN, height);
       break;
@@ -268,24 +268,24 @@ void Win32Toolkit::CreateControl(const form::TControlSpec& spec) {
   }
   if (control == nullptr) {
     std::u16string name;
-    for (const char letter : form::ControlName(spec.id))
+    for (const char letter : form::ControlName(entry.id))
       name += static_cast<char16_t>(letter);
     throw platform::OsError(u"无法创建控件 " + name + u": " + SystemErrorText(GetLastError()));
   }
   controls_[index] = control;
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular), FALSE);
 
-  switch (spec.kind) {
+  switch (entry.kind) {
     case TControlKind::kEdit:
-      if (!spec.placeholder.empty()) {
+      if (!entry.placeholder.empty()) {
         // FALSE: the placeholder disappears while the box has the focus.
-        const std::wstring placeholder = ToWide(spec.placeholder);
+        const std::wstring placeholder = ToWide(entry.placeholder);
         SendMessageW(control, EM_SETCUEBANNER, FALSE,
                      reinterpret_cast<LPARAM>(placeholder.c_str()));
       }
       break;
     case TControlKind::kLabel:
-      FitLabel(spec.id);
+      FitLabel(entry.id);
       break;
     case TControlKind::kComboBox:
       // The closed box is as high as designed: its selection field plus the 3-pixel border
@@ -294,8 +294,8 @@ void Win32Toolkit::CreateControl(const form::TControlSpec& spec) {
       break;
     case TControlKind::kDateList:
     case TControlKind::kCheckList:
-      SendMessageW(control, LB_SETITEMHEIGHT, 0, scale_.ToNative(spec.itemHeight));
-      if (spec.kind == TControlKind::kCheckList) {
+      SendMessageW(control, LB_SETITEMHEIGHT, 0, scale_.ToNative(entry.itemHeight));
+      if (entry.kind == TControlKind::kCheckList) {
         actionList_ = std::make_unique<ActionList>(*form_, scale_, fonts_);
         actionList_->Attach(control);
       }
@@ -313,7 +313,7 @@ void Win32Toolkit::SetStatusParts() {
   if (statusBar == nullptr) return;
   std::vector<int> edges;
   int edge = 0;
-  for (const form::TStatusPanelSpec& panel : form::StatusPanels()) {
+  for (const form::TStatusPanelLayout& panel : form::StatusPanels()) {
     edge += panel.width;
     edges.push_back(scale_.ToNative(edge));
   }
@@ -882,8 +882,8 @@ LRESULT Win32Toolkit::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_MEASUREITEM: {
       auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       const std::optional<TControl> control = ControlOf(static_cast<int>(item.CtlID));
-      if (control && form::Spec(*control).itemHeight > 0) {
-        item.itemHeight = static_cast<UINT>(scale_.ToNative(form::Spec(*control).itemHeight));
+      if (control && form::LayoutOf(*control).itemHeight > 0) {
+        item.itemHeight = static_cast<UINT>(scale_.ToNative(form::LayoutOf(*control).itemHeight));
         return TRUE;
       }
       break;
@@ -942,7 +942,7 @@ void Win32Toolkit::ChangeDpi(int dpi, const RECT& suggested) {
     if (control == nullptr) continue;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular), TRUE);
     const auto id = static_cast<TControl>(index);
-    const int itemHeight = form::Spec(id).itemHeight;
+    const int itemHeight = form::LayoutOf(id).itemHeight;
     if (Kind(id) == TControlKind::kDateList || Kind(id) == TControlKind::kCheckList) {
       SendMessageW(control, LB_SETITEMHEIGHT, 0, scale_.ToNative(itemHeight));
     }

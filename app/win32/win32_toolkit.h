@@ -42,8 +42,8 @@ class Win32Toolkit : public form::IToolkit {
   int RunMessageLoop();
 
   // ---- IToolkit ---------------------------------------------------------------------------------
-  void SetUpWindow(const form::TWindowSpec& window) override;
-  void CreateControl(const form::TControlSpec& spec) override;
+  void SetUpWindow(const form::TWindowLayout& window) override;
+  void CreateControl(const form::TControlLayout& entry) override;
   void SetTabOrder(std::span<const form::TControl> order) override;
   void SetBounds(form::TControl control, form::TRect bounds) override;
   form::TRect Bounds(form::TControl control) const override;
@@ -123,7 +123,7 @@ class Win32Toolkit : public form::IToolkit {
   form::TForm1* form_ = nullptr;
   HWND window_ = nullptr;
   DpiScale scale_;
-  form::TWindowSpec windowSpec_{};
+  form::TWindowLayout windowLayout_{};
   WindowFonts fonts_;
   std::array<HWND, form::kControlCount> controls_{};
   std::array<form::TControlKind, form::kControlCount> kinds_{};

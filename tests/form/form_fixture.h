@@ -77,7 +77,7 @@ class FormHarness : public ::testing::Test {
   void Start() {
     form.Create();
     toolkit.Show();
-    toolkit.Resize(form::WindowSpec().clientSize);
+    toolkit.Resize(form::WindowLayout().clientSize);
     toolkit.ClearTranscript();
   }
 

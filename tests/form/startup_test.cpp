@@ -35,11 +35,12 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
   for (const std::string& line : toolkit.Lines({"create "}))
     created.push_back(line.substr(7));
   ASSERT_EQ(created.size(), form::kControlCount);
-  for (const form::TControlSpec& spec : form::LayoutTable()) {
-    if (!spec.HasParent()) continue;
-    const auto child = std::find(created.begin(), created.end(), form::ControlName(spec.id));
-    const auto parent = std::find(created.begin(), created.end(), form::ControlName(spec.Parent()));
-    EXPECT_LT(parent, child) << form::ControlName(spec.id);
+  for (const form::TControlLayout& entry : form::LayoutTable()) {
+    if (!entry.HasParent()) continue;
+    const auto child = std::find(created.begin(), created.end(), form::ControlName(entry.id));
+    const auto parent =
+        std::find(created.begin(), created.end(), form::ControlName(entry.Parent()));
+    EXPECT_LT(parent, child) << form::ControlName(entry.id);
   }
 
   // What each control is and where it sits in a 1200 x 700 client area once the window is built:
@@ -93,16 +94,16 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
     SCOPED_TRACE(form::ControlName(row.control));
     const FakeToolkit::TControlState& state = toolkit.Control(row.control);
     ASSERT_TRUE(state.created);
-    EXPECT_EQ(state.spec.kind, row.kind);
-    EXPECT_EQ(state.spec.HasParent(), row.parent.has_value());
+    EXPECT_EQ(state.layout.kind, row.kind);
+    EXPECT_EQ(state.layout.HasParent(), row.parent.has_value());
     if (row.parent) {
-      EXPECT_EQ(state.spec.Parent(), *row.parent);
+      EXPECT_EQ(state.layout.Parent(), *row.parent);
     }
     EXPECT_EQ(state.bounds, row.bounds);
     EXPECT_EQ(Utf8(state.text), Utf8(row.text));
-    EXPECT_EQ(Utf8(state.spec.placeholder), Utf8(row.placeholder));
+    EXPECT_EQ(Utf8(state.layout.placeholder), Utf8(row.placeholder));
     if (row.kind == K::kDateList || row.kind == K::kCheckList) {
-      EXPECT_EQ(state.spec.itemHeight, row.itemHeight);
+      EXPECT_EQ(state.layout.itemHeight, row.itemHeight);
     }
     // Only the progress bar starts hidden; every input control starts enabled.
     EXPECT_EQ(state.visible, row.control != ProgressBar1);

@@ -95,10 +95,10 @@ class QtWindowTest : public QObject {
   void createsTheControlsOfTheLayoutTable() {
     Window window;
     QCOMPARE(window.windowTitle(), QStringLiteral("KorloPC引擎日志分析工具"));
-    for (const form::TControlSpec& spec : form::LayoutTable()) {
-      QWidget* widget = window.Widget(spec.id);
+    for (const form::TControlLayout& entry : form::LayoutTable()) {
+      QWidget* widget = window.Widget(entry.id);
       QVERIFY(widget != nullptr);
-      QCOMPARE(widget->objectName().toStdString(), std::string(form::ControlName(spec.id)));
+      QCOMPARE(widget->objectName().toStdString(), std::string(form::ControlName(entry.id)));
     }
     QCOMPARE(window.Get<QLineEdit>(TControl::edtKeyword1)->placeholderText(),
              QStringLiteral("关键词1"));

@@ -257,7 +257,7 @@ void FakeToolkit::PressActionList(form::TMouseButton button, form::TPoint point,
 }
 
 form::TPoint FakeToolkit::ActionPoint(int index, int x) {
-  const int itemHeight = form::Spec(TControl::lstActions).itemHeight;
+  const int itemHeight = form::LayoutOf(TControl::lstActions).itemHeight;
   return {x, index * itemHeight + itemHeight / 2};
 }
 
@@ -281,24 +281,24 @@ bool FakeToolkit::RequestClose() {
 
 // ---- IToolkit: the window and its controls ----------------------------------------------------
 
-void FakeToolkit::SetUpWindow(const form::TWindowSpec& window) {
+void FakeToolkit::SetUpWindow(const form::TWindowLayout& window) {
   caption_ = window.caption;
   Record("window " + Utf8(window.caption) + " " + std::to_string(window.clientSize.width) + "x" +
          std::to_string(window.clientSize.height) + " " + Utf8(window.fontFace) + " " +
          std::to_string(window.fontHeight));
 }
 
-void FakeToolkit::CreateControl(const form::TControlSpec& spec) {
-  Record("create " + Name(spec.id));
-  TControlState& state = controls_.at(form::Index(spec.id));
+void FakeToolkit::CreateControl(const form::TControlLayout& entry) {
+  Record("create " + Name(entry.id));
+  TControlState& state = controls_.at(form::Index(entry.id));
   state = TControlState{};
   state.created = true;
-  state.spec = spec;
-  state.text = spec.text;
-  state.bounds = spec.bounds;
-  if (spec.kind == form::TControlKind::kStatusBar) {
+  state.layout = entry;
+  state.text = entry.text;
+  state.bounds = entry.bounds;
+  if (entry.kind == form::TControlKind::kStatusBar) {
     panels_.clear();
-    for (const form::TStatusPanelSpec& panel : form::StatusPanels()) {
+    for (const form::TStatusPanelLayout& panel : form::StatusPanels()) {
       panels_.emplace_back(panel.text);
     }
   }
@@ -326,7 +326,7 @@ void FakeToolkit::SetText(TControl control, std::u16string_view text) {
   Record("text " + Name(control) + " " + OneLine(text));
   TControlState* state = Find(control);
   if (!state) return;
-  if (state->spec.kind == form::TControlKind::kEdit) {
+  if (state->layout.kind == form::TControlKind::kEdit) {
     ChangeEditText(control, std::u16string(text));
   } else {
     state->text = text;
@@ -435,7 +435,7 @@ std::u16string FakeToolkit::ItemText(TControl list, int index) const {
 void FakeToolkit::SetSorted(TControl list) {
   Record("sorted " + Name(list));
   TControlState* state = Find(list);
-  if (!state || state->spec.kind != form::TControlKind::kDateList) return;
+  if (!state || state->layout.kind != form::TControlKind::kDateList) return;
   state->sorted = true;
   std::vector<std::pair<std::u16string, bool>> entries;
   for (std::size_t i = 0; i < state->items.size(); ++i) {
@@ -477,10 +477,10 @@ void FakeToolkit::SetCurrentItem(TControl list, int index) {
 
 int FakeToolkit::ItemAt(TControl list, form::TPoint point) const {
   const TControlState* state = Find(list);
-  if (!state || state->spec.itemHeight <= 0) return -1;
+  if (!state || state->layout.itemHeight <= 0) return -1;
   const form::TRect client{0, 0, state->bounds.width, state->bounds.height};
   if (!client.Contains(point)) return -1;
-  const int index = point.y / state->spec.itemHeight;
+  const int index = point.y / state->layout.itemHeight;
   return index < static_cast<int>(state->items.size()) ? index : -1;
 }
 

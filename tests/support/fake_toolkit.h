@@ -43,7 +43,7 @@ class FakeToolkit : public form::IToolkit {
  public:
   struct TControlState {
     bool created = false;
-    form::TControlSpec spec{};
+    form::TControlLayout layout{};
     std::u16string text;
     bool enabled = true;
     bool visible = true;
@@ -148,8 +148,8 @@ class FakeToolkit : public form::IToolkit {
   bool RequestClose();
 
   // ---- IToolkit ---------------------------------------------------------------------------
-  void SetUpWindow(const form::TWindowSpec& window) override;
-  void CreateControl(const form::TControlSpec& spec) override;
+  void SetUpWindow(const form::TWindowLayout& window) override;
+  void CreateControl(const form::TControlLayout& entry) override;
   void SetTabOrder(std::span<const form::TControl> order) override;
   void SetBounds(form::TControl control, form::TRect bounds) override;
   form::TRect Bounds(form::TControl control) const override;

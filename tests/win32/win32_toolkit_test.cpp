@@ -208,10 +208,10 @@ class Win32ToolkitTest : public ::testing::Test {
 
 TEST_F(Win32ToolkitTest, CreatesEachControlOfTheLayoutTableAsItsNativeKind) {
   EXPECT_EQ(toolkit_.Caption(), form::kFormCaption);
-  for (const form::TControlSpec& spec : form::LayoutTable()) {
-    SCOPED_TRACE(std::string(form::ControlName(spec.id)));
-    ASSERT_NE(Get(spec.id), nullptr);
-    EXPECT_TRUE(IsChild(toolkit_.Window(), Get(spec.id)));
+  for (const form::TControlLayout& entry : form::LayoutTable()) {
+    SCOPED_TRACE(std::string(form::ControlName(entry.id)));
+    ASSERT_NE(Get(entry.id), nullptr);
+    EXPECT_TRUE(IsChild(toolkit_.Window(), Get(entry.id)));
   }
   const struct {
     TControl control;
