@@ -129,18 +129,12 @@ LRESULT ActionList::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      swallowChar_ = false;
-      if (form_.ActionListKeyDown(KeyFromVirtualKey(wParam), ShiftState())) {
-        swallowChar_ = true;
+      if (consumedKeys_.KeyDown(form_.ActionListKeyDown(KeyFromVirtualKey(wParam), ShiftState())))
         return 0;
-      }
       break;
     case WM_CHAR:
     case WM_SYSCHAR:
-      if (swallowChar_) {
-        swallowChar_ = false;
-        return 0;
-      }
+      if (consumedKeys_.DropsChar()) return 0;
       break;
     default:
       break;

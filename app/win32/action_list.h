@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/win32/dpi_scale.h"
+#include "app/win32/key_input.h"
 #include "app/win32/win_api.h"
 #include "form/Unit1.h"
 
@@ -41,7 +42,7 @@ class ActionList {
   const DpiScale& scale_;
   const WindowFonts& fonts_;
   HWND list_ = nullptr;
-  bool swallowChar_ = false;  // the character of a key the form consumed is not typed either
+  ConsumedKeys consumedKeys_;  // the characters of key presses the form consumed
 };
 
 }  // namespace app

@@ -56,6 +56,26 @@ inline form::TMouseButton MouseButtonOf(UINT message) {
   }
 }
 
+// The key presses of a control that the form consumed: the character message such a press
+// produces is dropped as well, so the control never sees half of a consumed key.
+class ConsumedKeys {
+ public:
+  // For WM_KEYDOWN and WM_SYSKEYDOWN: remembers and returns whether the form consumed the key.
+  bool KeyDown(bool consumed) {
+    dropChar_ = consumed;
+    return consumed;
+  }
+  // For WM_CHAR and WM_SYSCHAR: true when the character belongs to a consumed key press.
+  bool DropsChar() {
+    const bool drop = dropChar_;
+    dropChar_ = false;
+    return drop;
+  }
+
+ private:
+  bool dropChar_ = false;
+};
+
 // The point of a mouse message, in the client coordinates of the window that received it.
 inline POINT MousePoint(LPARAM lParam) {
   return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

@@ -329,11 +329,8 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-      swallowChar_ = false;
-      if (form_.GridKeyDown(KeyFromVirtualKey(wParam), ShiftState())) {
-        swallowChar_ = true;
+      if (consumedKeys_.KeyDown(form_.GridKeyDown(KeyFromVirtualKey(wParam), ShiftState())))
         return 0;
-      }
       const int before = FocusedItem();
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
       const int after = FocusedItem();
@@ -342,10 +339,7 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_CHAR:
     case WM_SYSCHAR:
-      if (swallowChar_) {
-        swallowChar_ = false;
-        return 0;
-      }
+      if (consumedKeys_.DropsChar()) return 0;
       break;
     default:
       break;

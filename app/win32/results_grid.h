@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/win32/dpi_scale.h"
+#include "app/win32/key_input.h"
 #include "app/win32/win_api.h"
 #include "form/Unit1.h"
 #include "form/toolkit.h"
@@ -79,7 +80,7 @@ class ResultsGrid {
   HWND header_ = nullptr;
   HIMAGELIST rowSizer_ = nullptr;
   std::u16string cellText_;    // the text last handed to the list view, alive until the next
-  bool swallowChar_ = false;   // the character of a key the form consumed is not seen either
+  ConsumedKeys consumedKeys_;  // the characters of key presses the form consumed
   bool rightPressed_ = false;  // a right press the list view did not see, for WM_CONTEXTMENU
   bool selecting_ = false;     // the left button is held after a press on a row
   int rangeStart_ = -1;        // the fixed end of the selection while the button is held
