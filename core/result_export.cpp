@@ -40,6 +40,10 @@ void AppendExportField(TExportFormat format, std::u16string_view field, std::str
 
 void AppendExportHeader(TExportFormat format, std::string& out) {
   out += kByteOrderMark;
+  AppendExportHeaderLine(format, out);
+}
+
+void AppendExportHeaderLine(TExportFormat format, std::string& out) {
   for (std::size_t column = 0; column < kGridColumnCount; ++column) {
     if (column > 0) out += Separator(format);
     AppendExportField(format, GRID_HEADERS[column].header, out);

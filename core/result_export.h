@@ -18,6 +18,9 @@ enum class TExportFormat : std::uint8_t { kCsv, kTsv };
 // line ends with CR LF. A field holding the separator, a quote, a CR or a LF is put in quotes
 // with each of its quotes doubled; other fields are written as they are.
 void AppendExportHeader(TExportFormat format, std::string& out);
+// The header line alone, without the byte-order mark (for text that is not a file: the
+// clipboard).
+void AppendExportHeaderLine(TExportFormat format, std::string& out);
 void AppendExportRow(TExportFormat format, std::int64_t rowNumber, const TLogRecord& record,
                      std::string& out);
 

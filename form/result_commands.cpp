@@ -127,20 +127,14 @@ void TForm1::ExportResult() {
 }
 
 void TForm1::CopySelectedRows() {
-  const std::vector<int> rows = toolkit_.GridSelectedRows();
+  // The rows as the export writes them, TAB-separated: the same quoting, the same row numbers.
   std::string text;
-  const auto appendRow = [&text](const auto& cellText) {
-    for (std::size_t column = 0; column < core::kGridColumnCount; ++column) {
-      if (column > 0) text += '\t';
-      core::AppendExportField(core::TExportFormat::kTsv, cellText(static_cast<int>(column)), text);
-    }
-    text += "\r\n";
-  };
-  appendRow([](int column) { return core::GRID_HEADERS[static_cast<std::size_t>(column)].header; });
+  core::AppendExportHeaderLine(core::TExportFormat::kTsv, text);
   long long copied = 0;
-  for (const int row : rows) {
+  for (const int row : toolkit_.GridSelectedRows()) {
     if (row < 1 || static_cast<std::size_t>(row) > gridRecords_.size()) continue;
-    appendRow([this, row](int column) { return GridCellText(column, row); });
+    core::AppendExportRow(core::TExportFormat::kTsv, row,
+                          gridRecords_[static_cast<std::size_t>(row - 1)], text);
     ++copied;
   }
   if (copied == 0) return;
