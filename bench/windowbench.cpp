@@ -91,7 +91,9 @@ int main(int argc, char** argv) {
   const core::TLogRecord record = core::ParseLogLine(
       u"0\tkr1234\t2\t玩家名\t4\t0150\t123\t456\t45\t1234567890123\t1001\t屠龙刀\t1\t0\t对方\t\t"
       u"2024-03-01 12:00:00 拾取");
-  result.assign(static_cast<std::size_t>(rows), record);
+  result.clear();
+  for (int i = 0; i < rows; ++i)
+    result.push_back(record);
   QElapsedTimer render;
   render.start();
   window.measuring = true;

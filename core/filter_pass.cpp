@@ -6,7 +6,6 @@
 #include "core/keyword_match.h"
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
-#include "core/write_ahead.h"
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 
@@ -90,20 +89,18 @@ void TLogAnalyzer::ApplyFilter() {
   result.clear();
   // Untouched capacity costs address space only; it spares the copies of a growing list.
   result.reserve(all.size());
-  TWriteAhead resultAhead;
   long long matches = 0;
   window_.SetStatus(status::FilteringRecords(static_cast<long long>(all.size())));
   try {
     const std::size_t count = all.size();
+    TLogList::TCursor records(all);
     for (std::size_t j = 0; j < count; ++j) {
       if (j >= all.size()) break;  // a command run during a yield may have replaced the list
-      const TLogRecord& record = all[j];
+      const TLogRecord& record = records.At(j);
       try {
         if (first && !first->Matches(record)) continue;
         if (second && !second->Matches(record)) continue;
         if (!MatchActionFilter(record)) continue;
-        resultAhead.Reach(result.data(), result.size() * sizeof(TLogRecord),
-                          result.capacity() * sizeof(TLogRecord));
         result.push_back(record);
         ++matches;
       } catch (...) {

@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/log_record.h"
+#include "core/log_list.h"
 
 namespace core {
-
-// An ordered list of records held by value (each a cheap shared copy).
-using TLogList = std::vector<TLogRecord>;
 
 // The action keyword table: action text to its keywords, looked up by exact text.
 using TActionKeywords = std::map<std::u16string, std::vector<std::u16string>, std::less<>>;

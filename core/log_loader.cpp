@@ -6,7 +6,6 @@
 #include "core/log_analyzer.h"
 #include "core/read_ahead.h"
 #include "core/status_texts.h"
-#include "core/write_ahead.h"
 #include "platform/text_decoder.h"
 
 namespace core {
@@ -134,16 +133,14 @@ void TLogAnalyzer::LoadSelectedFolders() {
 
   TLogList& all = state_.FAllLogs;
   ++passGeneration_;  // a query pass in progress must not go on over the new records
+  // The list keeps each block's lines as one run: it needs no room reserved per record.
   all = TLogList();
-  all.reserve(static_cast<std::size_t>(load.recordCount));
-  TWriteAhead allAhead;
   window_.SetStatus(status::kMovingRecords);
   const auto total = static_cast<std::size_t>(load.recordCount);
   std::size_t k = 0;
   for (const TBlockRef& block : load.blocks) {
     for (std::uint32_t line = 0; line < block->LineCount(); ++line, ++k) {
-      allAhead.Reach(all.data(), k * sizeof(TLogRecord), all.capacity() * sizeof(TLogRecord));
-      all.emplace_back(block, line);
+      all.push_back(TLogRecord(block, line));
       if (k > 0 && k % kCopyYieldEvery == 0) {
         window_.SetProgressPosition(kCopyProgressStart +
                                     static_cast<int>(k * kCopyProgressSpan / total));

@@ -74,6 +74,8 @@ class TLogRecord {
   friend bool operator==(const TLogRecord& a, const TLogRecord& b) noexcept;
 
  private:
+  friend class TLogList;  // stores records by their block and line
+
   TBlockRef block_;
   std::uint32_t line_ = 0;
 };

@@ -137,6 +137,9 @@ class TBlockRef {
 
   const TRecordBlock* operator->() const noexcept { return &TBlockRegistry::Block(index_); }
   explicit operator bool() const noexcept { return index_ != TBlockRegistry::kNoBlock; }
+  // The block's slot in the registry; kNoBlock for none. Two references name one block exactly
+  // when their indexes are equal.
+  std::uint32_t Index() const noexcept { return index_; }
 
  private:
   std::uint32_t index_ = TBlockRegistry::kNoBlock;

@@ -311,7 +311,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     window.exact[c] = cases[c].mode == TMatchMode::kExact;
   }
   core::TFormState& state = analyzer.State();
-  state.FAllLogs = records;
+  state.FAllLogs.clear();
+  for (const TLogRecord& record : records)
+    state.FAllLogs.push_back(record);
   state.FIsDataLoaded = true;
   analyzer.ApplyFilter();
   Require(state.FFilteredLogs == expectedPass, "ApplyFilter kept other records", [&] {

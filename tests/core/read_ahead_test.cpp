@@ -106,7 +106,7 @@ core::TLogList CutterRecords(core::TFileCutter& cutter) {
     EXPECT_GT(block->LineCount(), 0u);
     const core::TBlockRef ref(core::TBlockRegistry::Register(std::move(block)));
     for (std::uint32_t line = 0; line < ref->LineCount(); ++line)
-      records.emplace_back(ref, line);
+      records.push_back(core::TLogRecord(ref, line));
   }
   return records;
 }
@@ -212,7 +212,7 @@ TEST(ReadAhead, AFileReadAheadThatFailsGivesItsErrorOnlyAtItsTurn) {
   while (std::unique_ptr<const core::TRecordBlock> block = ahead.Next(0)) {
     const core::TBlockRef ref(core::TBlockRegistry::Register(std::move(block)));
     for (std::uint32_t line = 0; line < ref->LineCount(); ++line)
-      records.emplace_back(ref, line);
+      records.push_back(core::TLogRecord(ref, line));
   }
   EXPECT_EQ(korlo_test::Accounts(records), "first second");
   EXPECT_TRUE(files.Overlapped()) << "the second file was not read while the first was";
