@@ -1,6 +1,7 @@
 #include "core/record_block.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -9,9 +10,12 @@ namespace core {
 TFieldSpans TRecordBlock::Line(std::uint32_t line) const noexcept {
   const TLineEntry& entry = lines_[line];
   if (entry.end[kStoredFieldCount - 1] != kWideMark) {
-    return TFieldSpans(text_.get() + entry.start, entry.end, nullptr);
+    return TFieldSpans(text_.get() + groupBases_[line / kGroupLines] + entry.offset, entry.end,
+                       nullptr);
   }
-  const TWideLine& wide = wide_[entry.start];
+  std::uint32_t index = 0;
+  std::memcpy(&index, entry.end, sizeof index);
+  const TWideLine& wide = wide_[index];
   return TFieldSpans(text_.get() + wide.start, nullptr, wide.end);
 }
 
@@ -21,14 +25,22 @@ TRecordBlockBuilder::TRecordBlockBuilder(std::size_t textCapacity, std::size_t l
   // Default-initialised: pages the lines never reach are never touched.
   block_->text_.reset(new char[capacity_ + kWriteSlack]);
   block_->lines_.reserve(lineHint);
+  block_->groupBases_.reserve(lineHint / TRecordBlock::kGroupLines + 1);
 }
 
 void TRecordBlockBuilder::CommitLine(const TFieldEnds& ends) {
   const std::uint32_t length = ends[kStoredFieldCount - 1];
   const auto start = static_cast<std::uint32_t>(used_);
+  std::vector<TRecordBlock::TLineEntry>& lines = block_->lines_;
+  if (lines.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("too many lines in one record block");
+  }
+  std::vector<std::uint32_t>& bases = block_->groupBases_;
+  if (lines.size() % TRecordBlock::kGroupLines == 0) bases.push_back(start);
+  const std::uint32_t offset = start - bases.back();
   TRecordBlock::TLineEntry entry{};
-  if (length < TRecordBlock::kWideMark) {
-    entry.start = start;
+  if (length < TRecordBlock::kWideMark && offset <= std::numeric_limits<std::uint16_t>::max()) {
+    entry.offset = static_cast<std::uint16_t>(offset);
     for (std::size_t i = 0; i < kStoredFieldCount; ++i) {
       entry.end[i] = static_cast<std::uint8_t>(ends[i]);
     }
@@ -37,14 +49,11 @@ void TRecordBlockBuilder::CommitLine(const TFieldEnds& ends) {
     wide.start = start;
     for (std::size_t i = 0; i < kStoredFieldCount; ++i)
       wide.end[i] = ends[i];
-    entry.start = static_cast<std::uint32_t>(block_->wide_.size());
+    const auto index = static_cast<std::uint32_t>(block_->wide_.size());
+    std::memcpy(entry.end, &index, sizeof index);
     entry.end[kStoredFieldCount - 1] = TRecordBlock::kWideMark;
     block_->wide_.push_back(wide);
   }
-  if (block_->lines_.size() >= std::numeric_limits<std::uint32_t>::max()) {
-    throw std::length_error("too many lines in one record block");
-  }
-  std::vector<TRecordBlock::TLineEntry>& lines = block_->lines_;
   constexpr std::size_t kEntryBytes = sizeof(TRecordBlock::TLineEntry);
   linesAhead_.Reach(lines.data(), lines.size() * kEntryBytes, lines.capacity() * kEntryBytes);
   lines.push_back(entry);

@@ -50,7 +50,7 @@ class TFieldSpans {
 
 // An immutable store of the field texts of many lines, as well-formed UTF-8, kept in the block
 // registry while records refer to it. Lines whose fields total fewer than 255 bytes (nearly all:
-// a log line's fields run to about 75 characters, a Chinese one three bytes) cost 20 bytes of
+// a log line's fields run to about 75 characters, a Chinese one three bytes) cost 16 bytes of
 // bookkeeping; longer ones are also kept in a side table.
 class TRecordBlock {
  public:
@@ -62,10 +62,17 @@ class TRecordBlock {
   TRecordBlock() = default;
 
   static constexpr std::uint8_t kWideMark = 0xFF;
+  // Lines come in groups of kGroupLines: a line's text starts at its group's base (where the
+  // group's first line starts in text_) plus the line's own 16-bit offset. A line of fewer than
+  // 255 bytes whose offset does not fit (the group holds long lines before it) is kept as a wide
+  // line.
+  static constexpr std::uint32_t kGroupLines = 64;
   struct TLineEntry {
-    std::uint32_t start;  // offset of the first field in text_; for a wide line, index in wide_
-    std::uint8_t end[kStoredFieldCount];  // end[13] == kWideMark marks a wide line
+    std::uint16_t offset;                 // from the group's base; unused for a wide line
+    std::uint8_t end[kStoredFieldCount];  // end[13] == kWideMark marks a wide line, whose index
+                                          // in wide_ end[0..3] then hold
   };
+  static_assert(sizeof(TLineEntry) == 16, "a line costs 16 bytes of bookkeeping");
   struct TWideLine {
     std::uint32_t start;
     std::uint32_t end[kStoredFieldCount];
@@ -73,6 +80,7 @@ class TRecordBlock {
 
   std::unique_ptr<char[]> text_;
   std::vector<TLineEntry> lines_;
+  std::vector<std::uint32_t> groupBases_;  // one a group of kGroupLines lines
   std::vector<TWideLine> wide_;
 };
 
