@@ -39,11 +39,11 @@ TLineParts<Unit> SplitLineParts(const Unit* first, const Unit* last) noexcept {
 
 // Appends the record of one split line to `builder`: `writeField(part, out)` writes the UTF-8
 // text of line part `part` at `out` and returns the bytes written. The caller keeps the most the
-// fields can take within builder.FreeBytes().
+// fields can take within builder.FreeBytes(); `restBytes` is as for LineStart.
 template <class Unit, class WriteField>
 void AddLineRecord(TRecordBlockBuilder& builder, const TLineParts<Unit>& parts,
-                   WriteField&& writeField) {
-  char* const start = builder.LineStart();
+                   std::size_t restBytes, WriteField&& writeField) {
+  char* const start = builder.LineStart(restBytes);
   char* out = start;
   TRecordBlockBuilder::TFieldEnds ends;
   for (std::size_t field = 0; field < kStoredFieldCount; ++field) {

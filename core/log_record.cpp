@@ -42,7 +42,7 @@ TLogRecord ParseLogLine(std::string_view line) {
   const TLineParts<char> parts = SplitLineParts(line.data(), line.data() + line.size());
   const platform::TextDecoder& utf8 = platform::TextDecoder::For(platform::kCodePageUtf8);
   TRecordBlockBuilder builder(platform::TextDecoder::kMaxGrowth * line.size(), 1);
-  AddLineRecord(builder, parts, [&parts, &utf8](std::size_t part, char* out) {
+  AddLineRecord(builder, parts, line.size(), [&parts, &utf8](std::size_t part, char* out) {
     return utf8.Decode(
         {parts.begin[part], static_cast<std::size_t>(parts.end[part] - parts.begin[part])}, out);
   });

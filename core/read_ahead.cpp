@@ -148,7 +148,9 @@ std::unique_ptr<const TRecordBlock> TFileCutter::Next() {
           return full;
         }
       }
-      AddLineRecord(*builder_, line_.parts, writeField);
+      // The piece's bytes left, this line's included, bound what the block's lines still write
+      // but for characters that grow: backing memory ahead that far wastes little.
+      AddLineRecord(*builder_, line_.parts, static_cast<std::size_t>(pieceEnd - first), writeField);
     }
     scanner_.reset();
     std::unique_ptr<const TRecordBlock> block;

@@ -154,7 +154,7 @@ class TBlockRef {
 };
 
 // Fills one block, line by line:
-//   char* start = builder.LineStart();
+//   char* start = builder.LineStart(rest);
 //   write the stored fields one after another from start as UTF-8, noting where each ends;
 //   builder.CommitLine(ends);
 // The caller keeps every line within FreeBytes() (checked before LineStart); a line's writer
@@ -173,9 +173,13 @@ class TRecordBlockBuilder {
   TRecordBlockBuilder(std::size_t textCapacity, std::size_t lineHint);
 
   std::size_t FreeBytes() const noexcept { return capacity_ - used_; }
-  char* LineStart() noexcept {
+  // Where the next line's text goes. `restBytes` is about what this line and the block's later
+  // lines will write (the input left to read is a fair measure): memory is backed ahead of the
+  // writes no further than that, so that a finished block holds next to no backed memory it does
+  // not use. Writing beyond it, within FreeBytes(), is allowed and costs page faults.
+  char* LineStart(std::size_t restBytes) noexcept {
     char* text = block_->text_.get();
-    textAhead_.Reach(text, used_, capacity_ + kWriteSlack);
+    textAhead_.Reach(text, used_, used_ + std::min(restBytes, capacity_ - used_) + kWriteSlack);
     return text + used_;
   }
   void CommitLine(const TFieldEnds& ends);

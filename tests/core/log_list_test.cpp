@@ -20,7 +20,7 @@ TBlockRef BlockOf(const std::string& name, std::uint32_t lines) {
   core::TRecordBlockBuilder builder(std::size_t{lines} * core::kStoredFieldCount * 16 + 64, lines);
   for (std::uint32_t i = 0; i < lines; ++i) {
     const std::string text = name + ":" + std::to_string(i);
-    char* out = builder.LineStart();
+    char* out = builder.LineStart(builder.FreeBytes());
     core::TRecordBlockBuilder::TFieldEnds ends;
     for (std::size_t field = 0; field < ends.size(); ++field) {
       std::memcpy(out + field * text.size(), text.data(), text.size());

@@ -51,7 +51,7 @@ TEST(TRecordBlock, EveryLineReadsBackWhateverTheLinesBeforeIt) {
       total += length;
     core::TRecordBlockBuilder builder(total, c.lengths.size());
     for (std::size_t line = 0; line < c.lengths.size(); ++line) {
-      char* const start = builder.LineStart();
+      char* const start = builder.LineStart(builder.FreeBytes());
       char* out = start;
       core::TRecordBlockBuilder::TFieldEnds ends;
       const std::vector<std::string> fields = FieldsOfLine(line, c.lengths[line]);
