@@ -8,9 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # googletest: the sources, built for Windows; locales: what wine's zh_CN locale is compiled from;
-# the virtual display, input, clipboard and screenshot tools of the end-to-end run.
+# the virtual display, input, clipboard and screenshot tools of the end-to-end run, and a Chinese
+# font for its screenshot (wine takes the system's fonts).
 "$(dirname "$0")/install-deps.sh" g++-mingw-w64-x86-64 wine64 googletest locales \
-  xvfb xdotool xclip imagemagick
+  xvfb xdotool xclip imagemagick fonts-noto-cjk
 
 jobs="$(nproc)"
 build=build/mingw
