@@ -85,4 +85,53 @@ TEST(LoweredKeywordSet, AgreesWithLowerCasingTheWholeText) {
   }
 }
 
+// Four keywords, past what byte searches take, are looked for a character at a time: a keyword
+// after ASCII runs of every length is found with either end of text, and one in the slack past
+// the text's end never is, whether or not keywords start with ASCII letters.
+TEST(LoweredKeywordSet, FindsKeywordsAfterAsciiRunsOfEveryLength) {
+  struct Case {
+    const char* name;
+    std::vector<std::u16string> keywords;
+    std::u16string hit;   // holds a keyword
+    std::u16string miss;  // holds none
+  };
+  const Case cases[] = {
+      {"no keyword starts with ASCII",
+       {u"拾取", u"怪物掉落", u"商店制造", u"出售"},
+       u"怪物掉落",
+       u"怪物g"},
+      {"keywords start with ASCII letters",
+       {u"gm制造", u"NPC收回", u"怪物掉落", u"货币"},
+       u"Npc收回",
+       u"npC收"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    core::TLoweredKeywordSet set;
+    for (const std::u16string& keyword : c.keywords)
+      set.Add(keyword);
+    const std::string hit = platform::Utf16ToUtf8(c.hit);
+    const std::string miss = platform::Utf16ToUtf8(c.miss);
+    for (std::size_t before = 0; before <= 40; ++before) {
+      for (const std::size_t after : {0u, 1u, 15u, 16u, 17u}) {
+        for (const bool found : {true, false}) {
+          const std::string text =
+              std::string(before, '2') + (found ? hit : miss) + std::string(after, ':');
+          // The text, then slack that holds a keyword: it must not count.
+          const std::string buffer = text + hit + std::string(16, ' ');
+          const std::string_view view(buffer.data(), text.size());
+          SCOPED_TRACE(testing::Message() << before << " " << after << " " << found);
+          EXPECT_EQ(set.FoundIn(view, core::TTextEnd::kHard), found);
+          EXPECT_EQ(set.FoundIn(view, core::TTextEnd::kSlack), found);
+        }
+      }
+      const std::string ascii(before, '7');
+      const std::string buffer = ascii + hit + std::string(16, ' ');
+      const std::string_view view(buffer.data(), ascii.size());
+      EXPECT_FALSE(set.FoundIn(view, core::TTextEnd::kSlack)) << before;
+      EXPECT_FALSE(set.FoundIn(view, core::TTextEnd::kHard)) << before;
+    }
+  }
+}
+
 }  // namespace
