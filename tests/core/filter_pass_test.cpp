@@ -224,7 +224,7 @@ TEST_F(LargeFilterPass, AQueryStartedDuringAYieldReplacesThePassInProgress) {
   h.analyzer.ApplyFilter();
   // Only the newer pass rendered and reported; the first one ended at its yield.
   EXPECT_EQ(h.State().FFilteredLogs.size(), 1000u);
-  EXPECT_EQ(U8(h.State().FFilteredLogs[0].Account()), "d");
+  EXPECT_EQ(U8(h.State().FFilteredLogs.front().Account()), "d");
   EXPECT_EQ(h.window.Lines("render"), std::vector<std::string>{"render 1000"});
   EXPECT_EQ(h.window.Lines("status ").back(), "status 找到 1000 条匹配记录");
   EXPECT_EQ(h.window.Lines("statusbar"), std::vector<std::string>{"statusbar 2000 1000"});
