@@ -168,6 +168,8 @@ class TForm1 : public core::IWindowServices {
   void Dock();
   // After a new root: nothing is loaded any more, and the grid and counts show it.
   void DropLoadedRecords();
+  // The selected grid rows that show records of the result rendered last.
+  TRowRange SelectedResultRows() const;
   // Writes a label's or control's text (through the toolkit), keeping edits silent when the
   // text is the same.
   void SetControlText(TControl control, std::u16string_view text);

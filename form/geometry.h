@@ -30,4 +30,16 @@ struct TRect {
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 
+// A run of grid rows in grid coordinates (data rows from 1), both ends included; empty when
+// `last` is below `first`. The grid's selection is always one such run: whole rows, adjacent.
+struct TRowRange {
+  int first = 0;
+  int last = -1;
+
+  bool Empty() const { return last < first; }
+  // The number of rows, 0 when empty.
+  long long Count() const { return Empty() ? 0 : static_cast<long long>(last) - first + 1; }
+  friend bool operator==(const TRowRange&, const TRowRange&) = default;
+};
+
 }  // namespace form

@@ -1,6 +1,7 @@
 #include "form/Unit1.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,7 +66,7 @@ void TForm1::StringGrid1ContextMenu(TGridCell cell) {
     items[static_cast<std::size_t>(item)].enabled = enabled;
   };
   enable(TGridMenuItem::kExport, haveResult && !exporting_);
-  enable(TGridMenuItem::kCopyRows, !gridRecords_.empty() && !toolkit_.GridSelectedRows().empty());
+  enable(TGridMenuItem::kCopyRows, !SelectedResultRows().Empty());
   enable(TGridMenuItem::kQueryByValue, !State().FIsLoading && cell.row >= 1 &&
                                            SearchableIndex(cell.column).has_value() &&
                                            !GridCellText(cell.column, cell.row).empty());
@@ -130,16 +131,23 @@ void TForm1::CopySelectedRows() {
   // The rows as the export writes them, TAB-separated: the same quoting, the same row numbers.
   std::string text;
   core::AppendExportHeaderLine(core::TExportFormat::kTsv, text);
-  long long copied = 0;
-  for (const int row : toolkit_.GridSelectedRows()) {
-    if (row < 1 || static_cast<std::size_t>(row) > gridRecords_.size()) continue;
+  const TRowRange rows = SelectedResultRows();
+  if (rows.Empty()) return;
+  core::TLogList::TCursor cursor(gridRecords_);
+  for (int row = rows.first; row <= rows.last; ++row) {
     core::AppendExportRow(core::TExportFormat::kTsv, row,
-                          gridRecords_[static_cast<std::size_t>(row - 1)], text);
-    ++copied;
+                          cursor.At(static_cast<std::size_t>(row - 1)), text);
   }
-  if (copied == 0) return;
+  const long long copied = rows.Count();
   toolkit_.SetClipboardText(platform::Utf8ToUtf16(text));
   SetStatus(u"已复制 " + core::DecimalText(copied) + u" 行");
+}
+
+TRowRange TForm1::SelectedResultRows() const {
+  // A selection left from a longer result is cut to the records shown.
+  const TRowRange selected = toolkit_.GridSelectedRows();
+  const int shown = static_cast<int>(std::min<std::size_t>(gridRecords_.size(), INT32_MAX));
+  return {std::max(selected.first, 1), std::min(selected.last, shown)};
 }
 
 void TForm1::QueryByCellValue(TGridCell cell) {

@@ -5,7 +5,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "form/geometry.h"
 #include "form/layout.h"
@@ -130,8 +129,8 @@ class IToolkit {
   virtual int GridCurrentRow() const = 0;
   // Makes `row` (grid coordinates) the current row and the selection, without notifying.
   virtual void SetGridCurrentRow(int row) = 0;
-  // The selected data rows in grid coordinates, ascending.
-  virtual std::vector<int> GridSelectedRows() const = 0;
+  // The selected data rows: one run, however many rows it holds (empty for none).
+  virtual TRowRange GridSelectedRows() const = 0;
 
   // ---- Services -------------------------------------------------------------------------------
 

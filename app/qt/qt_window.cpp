@@ -479,12 +479,15 @@ void TQtWindow::SetGridCurrentRow(int row) {
   if (grid_) grid_->SetCurrentRow(row);
 }
 
-std::vector<int> TQtWindow::GridSelectedRows() const {
-  std::vector<int> rows;
+form::TRowRange TQtWindow::GridSelectedRows() const {
+  // The selection's ranges, not its rows: listing two million selected rows would take seconds.
+  form::TRowRange rows;
   if (!grid_) return rows;
-  for (const QModelIndex& index : grid_->selectionModel()->selectedRows())
-    rows.push_back(index.row() + 1);
-  std::sort(rows.begin(), rows.end());
+  for (const QItemSelectionRange& range : grid_->selectionModel()->selection()) {
+    if (!range.isValid()) continue;
+    rows.first = rows.Empty() ? range.top() + 1 : std::min(rows.first, range.top() + 1);
+    rows.last = std::max(rows.last, range.bottom() + 1);
+  }
   return rows;
 }
 

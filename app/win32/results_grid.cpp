@@ -85,13 +85,14 @@ int ResultsGrid::ColumnCount() const {
   return static_cast<int>(SendMessageW(header_, HDM_GETITEMCOUNT, 0, 0));
 }
 
-std::vector<int> ResultsGrid::SelectedRows() const {
-  std::vector<int> rows;
+form::TRowRange ResultsGrid::SelectedRows() const {
+  form::TRowRange rows;
   if (list_ == nullptr) return rows;
   int item = -1;
   while ((item = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(item),
                                                LVNI_SELECTED))) >= 0) {
-    rows.push_back(item + 1);
+    if (rows.Empty()) rows.first = item + 1;
+    rows.last = item + 1;
   }
   return rows;
 }

@@ -44,8 +44,8 @@ class ResultsGrid {
   void SetRowCount(int dataRows);
   int CurrentRow() const;
   void SetCurrentRow(int row);
-  // The selected data rows in grid coordinates, ascending.
-  std::vector<int> SelectedRows() const;
+  // The selected data rows in grid coordinates.
+  form::TRowRange SelectedRows() const;
   // Re-measures the row height and rescales the column widths after the font or the monitor's
   // resolution changed from `oldDpi`.
   void Rescale(int oldDpi);

@@ -743,8 +743,8 @@ std::optional<std::u16string> Win32Toolkit::ChooseDirectory(std::u16string_view 
   return FromWide(path);
 }
 
-std::vector<int> Win32Toolkit::GridSelectedRows() const {
-  return grid_ != nullptr ? grid_->SelectedRows() : std::vector<int>{};
+form::TRowRange Win32Toolkit::GridSelectedRows() const {
+  return grid_ != nullptr ? grid_->SelectedRows() : form::TRowRange{};
 }
 
 std::optional<int> Win32Toolkit::ShowPopupMenu(std::span<const form::TMenuItem> items) {

@@ -80,7 +80,7 @@ class Win32Toolkit : public form::IToolkit {
   void SetGridRowCount(int dataRows) override;
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
-  std::vector<int> GridSelectedRows() const override;
+  form::TRowRange GridSelectedRows() const override;
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;

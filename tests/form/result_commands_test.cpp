@@ -56,17 +56,18 @@ TEST_F(ResultCommands, TheMenuOffersWhatTheCellAndTheResultAllow) {
   struct Case {
     const char* name;
     TGridCell cell;
-    std::vector<int> selection;
+    form::TRowRange selection;
     std::string menu;
   };
   const Case cases[] = {
-      {"account cell, a row selected", {1, 2}, {2}, "menu 导出结果...|复制选中行|按此值查询"},
+      {"account cell, a row selected", {1, 2}, {2, 2}, "menu 导出结果...|复制选中行|按此值查询"},
       {"item name cell", {9, 1}, {}, "menu 导出结果...|-复制选中行|按此值查询"},
-      {"map code cell: not searchable", {3, 1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"row number", {0, 1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"header row", {1, 0}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"empty remark cell", {14, 1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"outside the cells", {-1, -1}, {1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"selection beyond the rows", {9, 1}, {5, 9}, "menu 导出结果...|-复制选中行|按此值查询"},
+      {"map code cell: not searchable", {3, 1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"row number", {0, 1}, {1, 3}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"header row", {1, 0}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"empty remark cell", {14, 1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"outside the cells", {-1, -1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
   };
   LoadDay(Accounts(3));
   for (const Case& c : cases) {
@@ -158,7 +159,7 @@ TEST_F(ResultCommands, AnExportKeepsItsRowsWhileAQueryRunsDuringItsYields) {
 
 TEST_F(ResultCommands, CopiesTheSelectedRowsUnderAHeaderLine) {
   LoadDay({"a1", "a\"2", "a3"});
-  toolkit.gridSelection = {3, 2};
+  toolkit.gridSelection = {2, 3};
   ChooseFromMenu({1, 2}, kCopyRows);
   std::string header;
   for (const core::TGridColumn& column : core::GRID_HEADERS)

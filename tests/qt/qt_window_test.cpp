@@ -342,7 +342,7 @@ class QtWindowTest : public QObject {
     app::TStringGrid* grid = window.Grid();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(grid, 1, 2));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, CellCentre(grid, 1, 4));
-    QCOMPARE(window.GridSelectedRows(), (std::vector<int>{2, 3, 4}));
+    QCOMPARE(window.GridSelectedRows(), (form::TRowRange{2, 4}));
 
     // The context menu on a cell: the menu the form decides, at the mouse pointer; choosing
     // "复制选中行" copies the rows.

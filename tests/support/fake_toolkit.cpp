@@ -530,13 +530,8 @@ void FakeToolkit::SetGridCurrentRow(int row) {
   if (row == -1 || (row >= 1 && row <= gridRows_)) gridCurrentRow_ = row;
 }
 
-std::vector<int> FakeToolkit::GridSelectedRows() const {
-  std::vector<int> rows;
-  for (const int row : gridSelection) {
-    if (row >= 1 && row <= gridRows_) rows.push_back(row);
-  }
-  std::sort(rows.begin(), rows.end());
-  return rows;
+form::TRowRange FakeToolkit::GridSelectedRows() const {
+  return {std::max(gridSelection.first, 1), std::min(gridSelection.last, gridRows_)};
 }
 
 // ---- IToolkit: services -----------------------------------------------------------------------

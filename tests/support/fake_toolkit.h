@@ -92,8 +92,8 @@ class FakeToolkit : public form::IToolkit {
   // nullopt dismisses or cancels.
   std::deque<std::optional<int>> menuAnswers;
   std::deque<std::optional<form::TSaveTarget>> saveAnswers;
-  // The grid rows the operator has selected (grid coordinates).
-  std::vector<int> gridSelection;
+  // The grid rows the operator has selected (grid coordinates), cut to the rows shown.
+  form::TRowRange gridSelection;
   // The screen's work area and the window frame around the client area.
   form::TRect workArea{0, 0, 1920, 1040};
   form::TSize frame{16, 39};
@@ -186,7 +186,7 @@ class FakeToolkit : public form::IToolkit {
   void SetGridRowCount(int dataRows) override;
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
-  std::vector<int> GridSelectedRows() const override;
+  form::TRowRange GridSelectedRows() const override;
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
