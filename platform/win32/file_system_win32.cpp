@@ -15,55 +15,19 @@
 
 #include "platform/fresh_memory.h"
 #include "platform/os_error.h"
+#include "platform/win32/system_path.h"
 
 namespace platform {
 namespace {
 
-// On Windows wchar_t is a UTF-16 code unit, so the layer's paths go to the W functions as they
-// are, unit for unit.
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
-
-std::wstring WidePath(std::u16string_view path) {
-  std::wstring wide(path.size(), L'\0');
-  std::transform(path.begin(), path.end(), wide.begin(),
-                 [](char16_t unit) { return static_cast<wchar_t>(unit); });
-  return wide;
-}
-
-std::u16string FromWide(const wchar_t* text) {
-  std::u16string result;
-  for (; *text != L'\0'; ++text)
-    result.push_back(static_cast<char16_t>(*text));
-  return result;
-}
+using win32::FromWide;
+using win32::SystemDescription;
+using win32::SystemPath;
+using win32::ThrowFileError;
 
 // A NUL unit would cut the path short at the system call and name another file.
 bool HasEmbeddedNul(std::u16string_view path) {
   return path.find(u'\0') != path.npos;
-}
-
-// The system's description of an error code, in the user's language, without the line end
-// FormatMessageW puts after it.
-std::u16string SystemDescription(DWORD error) {
-  wchar_t buffer[512] = {};
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                     buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-  if (length == 0) return u"Error " + FromWide(std::to_wstring(error).c_str());
-  std::u16string description = FromWide(buffer);
-  while (!description.empty() && (description.back() == u'\r' || description.back() == u'\n' ||
-                                  description.back() == u' ')) {
-    description.pop_back();
-  }
-  return description;
-}
-
-// The message the operator sees: the path as the file system was asked for it, then why.
-[[noreturn]] void ThrowFileError(std::u16string_view path, std::u16string_view description) {
-  std::u16string message(path);
-  message += u": ";
-  message += description;
-  throw OsError(std::move(message));
 }
 
 class FileHandle {
@@ -105,7 +69,7 @@ class Win32FileReader final : public IFileReader {
     // A directory cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: it fails here with
     // access denied.
     const HANDLE opened =
-        CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) ThrowFileError(path, SystemDescription(GetLastError()));
     file_.emplace(opened);
@@ -146,7 +110,7 @@ class Win32FileSystem final : public IFileSystem {
  public:
   bool DirectoryExists(std::u16string_view path) const override {
     if (HasEmbeddedNul(path)) return false;
-    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 
@@ -158,12 +122,12 @@ class Win32FileSystem final : public IFileSystem {
     if (HasEmbeddedNul(directory) || HasEmbeddedNul(pattern)) return {};
     // No folder at all, as DirectoryExists says; "\*" would list the current drive's root.
     if (directory.empty()) return {};
-    std::wstring query = WidePath(directory);
-    if (!query.ends_with(L'\\')) query += L'\\';
-    query += WidePath(pattern);
+    std::u16string query(directory);
+    if (!query.ends_with(u'\\')) query += u'\\';
+    query += pattern;
 
     WIN32_FIND_DATAW entry{};
-    const HANDLE first = FindFirstFileW(query.c_str(), &entry);
+    const HANDLE first = FindFirstFileW(SystemPath(query).c_str(), &entry);
     if (first == INVALID_HANDLE_VALUE) return {};  // no match, a missing or unreadable folder
     const FindHandle find(first);
     constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
