@@ -1,6 +1,7 @@
 #include "form/Unit1.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <iterator>
@@ -12,6 +13,8 @@
 #include "core/result_export.h"
 #include "core/status_texts.h"
 #include "form/checklist_look.h"
+#include "form/command_timings.h"
+#include "platform/append_file.h"
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 
@@ -90,7 +93,14 @@ TForm1::TForm1(IToolkit& toolkit, const platform::IFileSystem& fileSystem,
 TForm1::~TForm1() = default;
 
 template <class Handler>
-void TForm1::RunCommand(Handler&& handler) {
+void TForm1::RunCommand(std::string_view name, Handler&& handler) {
+  const bool timed = commandDepth_ == 0 && !timingsPath_.empty() && !name.empty();
+  const auto started = std::chrono::steady_clock::now();
+  const TPaceCounts pacedBefore = timed ? toolkit_.PaceCounts() : TPaceCounts{};
+  if (commandDepth_ == 0) {
+    commandName_ = name;
+    commandNamed_ = false;
+  }
   ++commandDepth_;
   try {
     std::forward<Handler>(handler)();
@@ -101,16 +111,37 @@ void TForm1::RunCommand(Handler&& handler) {
   } catch (const std::exception& error) {
     toolkit_.ShowError(kFormCaption, platform::Utf8ToUtf16(error.what()));
   }
-  if (--commandDepth_ == 0 && closeRequested_) {
+  --commandDepth_;
+  if (timed && !timingsPath_.empty()) {
+    const TCommandTiming timing{commandName_, std::chrono::steady_clock::now() - started,
+                                toolkit_.PaceCounts() - pacedBefore,
+                                static_cast<long long>(gridRecords_.size())};
+    try {
+      platform::AppendToFile(timingsPath_, TimingsLine(timing));
+    } catch (const std::exception&) {
+      timingsPath_.clear();  // a log that cannot be written is not worth an error box a command
+    }
+  }
+  if (commandDepth_ == 0 && closeRequested_) {
     closeRequested_ = false;
     toolkit_.CloseWindow();
   }
 }
 
+void TForm1::NameCommand(std::string_view name) {
+  if (commandDepth_ != 1 || commandNamed_) return;
+  commandName_ = name;
+  commandNamed_ = true;
+}
+
+void TForm1::LogTimingsTo(std::u16string path) {
+  timingsPath_ = std::move(path);
+}
+
 // ---- Start-up and layout
 
 void TForm1::Create() {
-  RunCommand([this] {
+  RunCommand("FormCreate", [this] {
     toolkit_.SetUpWindow(WindowLayout());
     client_ = WindowLayout().clientSize;
     CreateComponents();
@@ -198,11 +229,11 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Shown() {
-  RunCommand([this] { PlaceWindow(); });
+  RunCommand({}, [this] { PlaceWindow(); });
 }
 
 void TForm1::Resized(TSize client) {
-  RunCommand([&] {
+  RunCommand({}, [&] {
     if (client == client_) return;
     client_ = client;
     Dock();
@@ -211,7 +242,7 @@ void TForm1::Resized(TSize client) {
 }
 
 void TForm1::SplitterDragged(int x) {
-  RunCommand([&] {
+  RunCommand({}, [&] {
     const int width = ClampLeftWidth(x, client_.width);
     if (width == leftWidth_) return;
     leftWidth_ = width;
@@ -241,64 +272,75 @@ void TForm1::SetControlText(TControl control, std::u16string_view text) {
 // ---- Events
 
 bool TForm1::KeyPreview(TKey key, TShift shift) {
+  // Only the shortcuts are commands; every other key passes on untimed.
+  const bool shortcut =
+      Holds(shift, TShift::kCtrl) && (key == TKey::kF || key == TKey::kL || key == TKey::kS);
   bool consumed = false;
-  RunCommand([&] { consumed = FormKeyDown(key, shift); });
+  RunCommand(shortcut ? "FormKeyDown" : "", [&] { consumed = FormKeyDown(key, shift); });
   return consumed;
 }
 
 void TForm1::EditChanged(TControl edit) {
-  if (edit == edtPath) RunCommand([this] { edtPathChange(); });
+  if (edit != edtPath) return;
+  // Some edit controls report a change when the operator only selects the text (wine's, on
+  // Ctrl+A): a notice whose text is the one last seen is no change, and must not rescan the
+  // root and drop the loaded records.
+  std::u16string text = toolkit_.Text(edtPath);
+  if (text == pathText_) return;
+  pathText_ = std::move(text);
+  RunCommand("edtPathChange", [this] { edtPathChange(); });
 }
 
 void TForm1::ButtonClicked(TControl button) {
-  RunCommand([&] {
-    switch (button) {
-      case btnSelectPath:
-        return btnSelectPathClick();
-      case btnLoadSearch:
-        return btnLoadSearchClick();
-      case btnHelp:
-        return btnHelpClick();
-      case btnRefreshDates:
-        return btnRefreshDatesClick();
-      case btnSelectAll:
-        return btnSelectAllClick();
-      case btnDeselectAll:
-        return btnDeselectAllClick();
-      case btnSelectAllActions:
-        return btnSelectAllActionsClick();
-      case btnClearAllActions:
-        return btnClearAllActionsClick();
-      default:
-        return;
+  // The buttons' click handlers, by button; the name is the handler's, for the timings log.
+  struct TButtonCommand {
+    TControl button;
+    std::string_view name;
+    void (TForm1::*handler)();
+  };
+  static constexpr TButtonCommand kCommands[] = {
+      {btnSelectPath, "btnSelectPathClick", &TForm1::btnSelectPathClick},
+      {btnLoadSearch, "btnLoadSearchClick", &TForm1::btnLoadSearchClick},
+      {btnHelp, "btnHelpClick", &TForm1::btnHelpClick},
+      {btnRefreshDates, "btnRefreshDatesClick", &TForm1::btnRefreshDatesClick},
+      {btnSelectAll, "btnSelectAllClick", &TForm1::btnSelectAllClick},
+      {btnDeselectAll, "btnDeselectAllClick", &TForm1::btnDeselectAllClick},
+      {btnSelectAllActions, "btnSelectAllActionsClick", &TForm1::btnSelectAllActionsClick},
+      {btnClearAllActions, "btnClearAllActionsClick", &TForm1::btnClearAllActionsClick},
+  };
+  for (const TButtonCommand& command : kCommands) {
+    if (command.button == button) {
+      RunCommand(command.name, [&] { (this->*command.handler)(); });
+      return;
     }
-  });
+  }
 }
 
 void TForm1::DateListSelectionChanged() {
-  RunCommand([this] { lstDateFoldersClick(); });
+  RunCommand("lstDateFoldersClick", [this] { lstDateFoldersClick(); });
 }
 
 void TForm1::ComboChanged(TControl combo) {
-  if (combo == cboCodePage) RunCommand([this] { cboCodePageChange(); });
+  if (combo == cboCodePage) RunCommand("cboCodePageChange", [this] { cboCodePageChange(); });
 }
 
 void TForm1::GridContextMenu(TGridCell cell) {
-  RunCommand([&] { StringGrid1ContextMenu(cell); });
+  RunCommand("StringGrid1ContextMenu", [&] { StringGrid1ContextMenu(cell); });
 }
 
 void TForm1::ActionListMouseDown(TMouseButton button, TShift shift, TPoint point) {
-  RunCommand([&] { lstActionsMouseDown(button, shift, point); });
+  RunCommand("lstActionsMouseDown", [&] { lstActionsMouseDown(button, shift, point); });
 }
 
 bool TForm1::ActionListKeyDown(TKey key, TShift shift) {
   bool consumed = false;
-  RunCommand([&] { consumed = lstActionsKeyDown(key, shift); });
+  RunCommand(key == TKey::kSpace ? "lstActionsKeyDown" : "",
+             [&] { consumed = lstActionsKeyDown(key, shift); });
   return consumed;
 }
 
 void TForm1::DrawActionItem(IPainter& painter, int index, TRect item, bool selected) {
-  RunCommand([&] {
+  RunCommand({}, [&] {
     const std::vector<bool>& checked = State().FActionChecked;
     const bool isChecked = index >= 0 && static_cast<std::size_t>(index) < checked.size() &&
                            checked[static_cast<std::size_t>(index)];
@@ -308,16 +350,17 @@ void TForm1::DrawActionItem(IPainter& painter, int index, TRect item, bool selec
 }
 
 void TForm1::GridSelectCell(TGridCell cell) {
-  RunCommand([&] { StringGrid1SelectCell(cell); });
+  RunCommand({}, [&] { StringGrid1SelectCell(cell); });
 }
 
 void TForm1::GridMouseDown(TMouseButton button, TShift shift, TGridCell cell) {
-  RunCommand([&] { StringGrid1MouseDown(button, shift, cell); });
+  RunCommand({}, [&] { StringGrid1MouseDown(button, shift, cell); });
 }
 
 bool TForm1::GridKeyDown(TKey key, TShift shift) {
   bool consumed = false;
-  RunCommand([&] { consumed = StringGrid1KeyDown(key, shift); });
+  RunCommand(Holds(shift, TShift::kCtrl) && key == TKey::kC ? "StringGrid1KeyDown" : "",
+             [&] { consumed = StringGrid1KeyDown(key, shift); });
   return consumed;
 }
 
@@ -325,7 +368,7 @@ void TForm1::TimerFired(TTimerId timer) {
   const auto pending = std::find(copyTimers_.begin(), copyTimers_.end(), timer);
   if (pending == copyTimers_.end()) return;
   copyTimers_.erase(pending);
-  RunCommand([&] { CopyTimerTick(timer); });
+  RunCommand({}, [&] { CopyTimerTick(timer); });
 }
 
 bool TForm1::CloseRequested() {

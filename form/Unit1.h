@@ -50,6 +50,12 @@ class TForm1 : public core::IWindowServices {
   const core::TFormState& State() const noexcept { return FCore.State(); }
   core::TLogAnalyzer& Core() noexcept { return FCore; }
 
+  // From now on, every command of the window appends one line to the file at `path` (the
+  // timings log, TimingsLine): its name, wall time, the toolkit's yields, pumps and progress
+  // moves, and the rows shown afterwards. A command run inside another's yield counts as part
+  // of the outer one. When the file cannot be written the log stops; the commands go on.
+  void LogTimingsTo(std::u16string path);
+
   // ---- Events from the toolkit ------------------------------------------------------------------
 
   // The window has been shown for the first time. Its frame is known now (some toolkits learn it
@@ -160,9 +166,14 @@ class TForm1 : public core::IWindowServices {
 
  private:
   // Runs an event handler: counts it as a running command, shows an escaping exception in the
-  // error box, and closes the window afterwards when a close was requested meanwhile.
+  // error box, and closes the window afterwards when a close was requested meanwhile. The
+  // outermost command of a `name` gets a line in the timings log; events too small or too many
+  // to time (paints, keys passed on, resizes) have none.
   template <class Handler>
-  void RunCommand(Handler&& handler);
+  void RunCommand(std::string_view name, Handler&& handler);
+  // Names the running outermost command by the work it chose, for the timings log: the first
+  // name given wins ("QueryByCellValue", not the query it runs).
+  void NameCommand(std::string_view name);
   void CreateComponents();
   void PlaceWindow();
   void Dock();
@@ -190,6 +201,10 @@ class TForm1 : public core::IWindowServices {
   bool closeRequested_ = false;
   bool exporting_ = false;  // an export is in progress (it may be yielding)
   std::u16string startRoot_;
+  std::u16string pathText_;       // the path box's text as its last change notice left it
+  std::u16string timingsPath_;    // empty: no timings log
+  std::string_view commandName_;  // the outermost command's name, for the timings log
+  bool commandNamed_ = false;     // NameCommand has named it
 };
 
 }  // namespace form

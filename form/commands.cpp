@@ -79,9 +79,15 @@ void TForm1::btnSelectPathClick() {
   const std::optional<std::u16string> chosen =
       toolkit_.ChooseDirectory(u"选择LogServer上一层目录", start);
   if (!chosen) return;
+  // The loaded records go only for another server root: confirming the root the box already
+  // names keeps everything as it is, and a folder that is no server root becomes the path (the
+  // date list then shows why it holds nothing) while the records stay, as when such a path is
+  // typed.
+  const std::u16string_view root = core::TrimText(*chosen);
+  if (root == core::TrimText(toolkit_.Text(edtPath)) && !State().FAllLogs.empty()) return;
   State().FSelectedPath = *chosen;
   SetControlText(edtPath, *chosen);
-  DropLoadedRecords();
+  if (FCore.IsValidRoot(root)) DropLoadedRecords();
   FCore.RefreshDateFolders();
 }
 
@@ -135,6 +141,7 @@ void TForm1::btnLoadSearchClick() {
     return;
   }
   if (!State().FIsDataLoaded || selected.front() != State().FCurrentSelectedDate) {
+    NameCommand("LoadLogData");
     FCore.LoadLogData();
     return;
   }
@@ -144,6 +151,7 @@ void TForm1::btnLoadSearchClick() {
     queryRequested_ = true;
     return;
   }
+  NameCommand("ApplyFilter");
   queryRunning_ = true;
   try {
     FCore.ApplyFilter();
@@ -172,6 +180,7 @@ bool TForm1::FormKeyDown(TKey key, TShift shift) {
     return true;
   }
   if (key == TKey::kS) {
+    NameCommand("ExportResult");
     ExportResult();
     return true;
   }

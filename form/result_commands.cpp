@@ -77,10 +77,13 @@ void TForm1::StringGrid1ContextMenu(TGridCell cell) {
   }
   switch (static_cast<TGridMenuItem>(*chosen)) {
     case TGridMenuItem::kExport:
+      NameCommand("ExportResult");
       return ExportResult();
     case TGridMenuItem::kCopyRows:
+      NameCommand("CopySelectedRows");
       return CopySelectedRows();
     case TGridMenuItem::kQueryByValue:
+      NameCommand("QueryByCellValue");
       return QueryByCellValue(cell);
   }
 }

@@ -8,6 +8,7 @@
 
 #include "form/geometry.h"
 #include "form/layout.h"
+#include "form/window_pacing.h"
 
 namespace form {
 
@@ -117,6 +118,8 @@ class IToolkit {
   virtual void SetPanelText(int panel, std::u16string_view text) = 0;
   virtual int PanelCount() const = 0;
   virtual void SetProgressMax(int maximum) = 0;
+  // A toolkit may pace the moves (TWindowPacing): the bar then shows the position at most a
+  // moment later, and its first and last position at once.
   virtual void SetProgressPosition(int position) = 0;
 
   // ---- The results grid -----------------------------------------------------------------------
@@ -139,8 +142,11 @@ class IToolkit {
   virtual TTimerId StartTimer(int milliseconds) = 0;
   // The cursor shown over every window of the program.
   virtual void SetScreenCursor(TScreenCursor cursor) = 0;
-  // The yield: handles every pending input, paint and timer message, then returns.
+  // The yield: handles every pending input, paint and timer message, then returns. A toolkit
+  // may pace it (TWindowPacing): then it handles them only when their time has come.
   virtual void ProcessPendingEvents() = 0;
+  // What the toolkit did for the yields and the progress positions since it started.
+  virtual TPaceCounts PaceCounts() const = 0;
   // The modal folder browser: `prompt` above the folder tree, opening at `start` when that
   // directory exists. The chosen folder's full path, or nothing when cancelled.
   virtual std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,

@@ -3,6 +3,7 @@
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_window.h"
 #include "platform/code_page.h"
+#include "platform/environment.h"
 #include "platform/file_system.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
   const std::u16string root =
       arguments.size() > 1 ? app::ToU16(arguments.at(1)) : std::u16string(core::kDefaultRoot);
   app::TQtWindow window(platform::NativeFileSystem(), platform::SystemAnsiCodePage(), root);
+  // KORLO_TIMINGS=FILE: a line a command in FILE (what it cost, for the benchmarks).
+  if (auto timings = platform::EnvironmentValue(u"KORLO_TIMINGS")) {
+    window.Form().LogTimingsTo(std::move(*timings));
+  }
   window.show();
   return app::TApplication::exec();
 }

@@ -452,11 +452,17 @@ int TQtWindow::PanelCount() const {
 }
 
 void TQtWindow::SetProgressMax(int maximum) {
+  pacing_.SetProgressMax(maximum);
   if (auto* bar = As<QProgressBar>(TControl::ProgressBar1)) bar->setMaximum(maximum);
 }
 
 void TQtWindow::SetProgressPosition(int position) {
-  if (auto* bar = As<QProgressBar>(TControl::ProgressBar1)) bar->setValue(position);
+  MoveProgress(pacing_.ProgressPosition(position, form::TWindowPacing::TClock::now()));
+}
+
+void TQtWindow::MoveProgress(std::optional<int> position) {
+  if (!position) return;
+  if (auto* bar = As<QProgressBar>(TControl::ProgressBar1)) bar->setValue(*position);
 }
 
 void TQtWindow::SetGridColumns(std::span<const form::TGridColumn> columns) {
@@ -522,7 +528,14 @@ void TQtWindow::SetScreenCursor(form::TScreenCursor cursor) {
 }
 
 void TQtWindow::ProcessPendingEvents() {
+  const auto now = form::TWindowPacing::TClock::now();
+  if (!pacing_.Yield(now)) return;
+  MoveProgress(pacing_.DueProgress(now));
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+form::TPaceCounts TQtWindow::PaceCounts() const {
+  return pacing_.Counts();
 }
 
 std::optional<std::u16string> TQtWindow::ChooseDirectory(std::u16string_view prompt,

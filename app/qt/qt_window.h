@@ -6,6 +6,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "form/Unit1.h"
@@ -98,6 +99,7 @@ class TQtWindow : public QWidget, public form::IToolkit {
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
   void ProcessPendingEvents() override;
+  form::TPaceCounts PaceCounts() const override;
   std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,
                                                 std::u16string_view start) override;
   std::optional<int> ShowPopupMenu(std::span<const form::TMenuItem> items) override;
@@ -116,6 +118,7 @@ class TQtWindow : public QWidget, public form::IToolkit {
  private:
   QWidget* Parent(const form::TControlLayout& entry);
   QListWidget* List(form::TControl control) const;
+  void MoveProgress(std::optional<int> position);
   template <class Widget>
   Widget* As(form::TControl control) const {
     return dynamic_cast<Widget*>(widgets_[form::Index(control)]);
@@ -129,6 +132,7 @@ class TQtWindow : public QWidget, public form::IToolkit {
   std::uint32_t nextTimer_ = 0;
   form::TScreenCursor cursor_ = form::TScreenCursor::kDefault;
   bool shown_ = false;
+  form::TWindowPacing pacing_;
   std::unique_ptr<form::TForm1> form_;
 };
 

@@ -8,6 +8,7 @@
 #include "app/win32/win_api.h"
 #include "form/Unit1.h"
 #include "platform/code_page.h"
+#include "platform/environment.h"
 #include "platform/file_system.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
@@ -32,6 +33,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     }
     form::TForm1 form(toolkit, platform::NativeFileSystem(), platform::SystemAnsiCodePage(), root);
     toolkit.Attach(form);
+    // KORLO_TIMINGS=FILE: a line a command in FILE (what it cost, for the benchmarks).
+    if (auto timings = platform::EnvironmentValue(u"KORLO_TIMINGS")) {
+      form.LogTimingsTo(std::move(*timings));
+    }
     form.Create();
     toolkit.Show(showCommand);
     exitCode = toolkit.RunMessageLoop();

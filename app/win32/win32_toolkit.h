@@ -40,6 +40,8 @@ class Win32Toolkit : public form::IToolkit {
   void Show(int showCommand);
   // Runs the message loop until the window is destroyed; the exit code of the WM_QUIT.
   int RunMessageLoop();
+  // Handles every pending message now, as the paced yield does when its time has come.
+  void HandlePendingMessages();
 
   // ---- IToolkit ---------------------------------------------------------------------------------
   void SetUpWindow(const form::TWindowLayout& window) override;
@@ -85,6 +87,7 @@ class Win32Toolkit : public form::IToolkit {
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
   void ProcessPendingEvents() override;
+  form::TPaceCounts PaceCounts() const override;
   std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,
                                                 std::u16string_view start) override;
   std::optional<int> ShowPopupMenu(std::span<const form::TMenuItem> items) override;
@@ -116,6 +119,7 @@ class Win32Toolkit : public form::IToolkit {
   void FitLabel(form::TControl control);
   void MakeFonts();
   void SetStatusParts();
+  void MoveProgress(std::optional<int> position);
   // The window, its controls and their fonts follow a new monitor resolution.
   void ChangeDpi(int dpi, const RECT& suggested);
 
@@ -133,8 +137,7 @@ class Win32Toolkit : public form::IToolkit {
   std::unique_ptr<Splitter> splitter_;
   bool dateListSorted_ = false;
   bool busyCursor_ = false;
-  int progressMax_ = 100;
-  int progressShown_ = -1;  // the filled width the bar last showed, in its pixels
+  form::TWindowPacing pacing_;
   UINT_PTR nextTimer_ = 1;
   HWND firstFocus_ = nullptr;  // the first control in the tab order
   HWND lastFocus_ = nullptr;   // the control that had the focus when the window was deactivated

@@ -262,30 +262,40 @@ TEST_F(CommandsTest, TheDirectoryChooserOpensAtTheTrimmedBoxTextOrTheRoot) {
   }
 }
 
-// The chosen directory becomes the root whether it is valid or not; the path check runs only
-// when the box's text changes, and the records are dropped and the folders rescanned in any case.
-TEST_F(CommandsTest, ChoosingADirectoryDropsTheRecordsAndRescans) {
+// Another server root chosen becomes the root: the records are dropped and the folders
+// rescanned. A folder that is no server root becomes the path too, but the loaded records stay
+// (as when it is typed); confirming the root the box already names changes nothing while records
+// are loaded, and only rescans when none are.
+TEST_F(CommandsTest, ChoosingADirectoryDropsTheRecordsOnlyForAnotherRoot) {
   TempTree notARoot;
   struct Case {
     const char* name;
+    bool loaded;  // records are loaded when the chooser opens
     std::u16string chosen;
     std::string pathCheck;  // the path check's status; empty: it does not run
-    std::string status;     // of the last scan
+    std::string status;     // at the end
     std::size_t dates;
+    bool keepsRecords;
   };
   const Case cases[] = {
-      {"no LogServer\\BaseDir", notARoot.WindowsStylePath(), "状态：路径无效", "状态：路径不存在",
-       0},
-      {"a root", root + u"\\", "状态：路径已更改，请选择日期文件夹并点击加载",
-       "状态：找到 3 个日期文件夹", 3},
-      {"the directory the box shows", root, "", "状态：找到 3 个日期文件夹", 3},
+      {"another root", true, root + u"\\", "状态：路径已更改，请选择日期文件夹并点击加载",
+       "状态：找到 3 个日期文件夹", 3, false},
+      {"no LogServer\\BaseDir", true, notARoot.WindowsStylePath(), "状态：路径无效",
+       "状态：路径不存在", 0, true},
+      {"the root the box names", true, root, "", "状态：已选择 3 个文件夹", 3, true},
+      {"the root the box names, nothing loaded", false, root, "", "状态：找到 3 个日期文件夹", 3,
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    toolkit.Paste(edtPath, u"");
     toolkit.Paste(edtPath, root);
     ASSERT_TRUE(toolkit.Click(btnSelectAll));
-    ASSERT_TRUE(toolkit.Click(btnLoadSearch));
-    ASSERT_EQ(State().FAllLogs.size(), 9u);
+    if (c.loaded) {
+      ASSERT_TRUE(toolkit.Click(btnLoadSearch));
+      ASSERT_EQ(State().FAllLogs.size(), 9u);
+      ASSERT_TRUE(toolkit.Click(btnSelectAll));
+    }
     toolkit.directoryAnswers.push_back(c.chosen);
     toolkit.ClearTranscript();
     ASSERT_TRUE(toolkit.Click(btnSelectPath));
@@ -293,11 +303,18 @@ TEST_F(CommandsTest, ChoosingADirectoryDropsTheRecordsAndRescans) {
     EXPECT_EQ(toolkit.Text(edtPath), c.chosen);
     EXPECT_EQ(Status(), c.status);
     EXPECT_EQ(Dates().size(), c.dates);
-    EXPECT_TRUE(toolkit.SelectedItems(lstDateFolders).empty());
-    ExpectLoadedState(false, "", "加载");
-    EXPECT_TRUE(State().FAllLogs.empty());
-    EXPECT_EQ(toolkit.GridRowCount(), 1);
-    EXPECT_EQ(Panel(0), "总记录数: 0");
+    if (c.keepsRecords) {
+      EXPECT_EQ(State().FAllLogs.size(), 9u);
+      EXPECT_EQ(toolkit.GridRowCount(), 9);
+      EXPECT_EQ(Panel(0), "总记录数: 9");
+      EXPECT_EQ(LoadCaption(), "查询/刷新");
+    } else {
+      EXPECT_TRUE(toolkit.SelectedItems(lstDateFolders).empty());
+      ExpectLoadedState(false, "", "加载");
+      EXPECT_TRUE(State().FAllLogs.empty());
+      EXPECT_EQ(toolkit.GridRowCount(), 1);
+      EXPECT_EQ(Panel(0), "总记录数: 0");
+    }
     const std::vector<std::string> pathChecks =
         toolkit.Lines({"text lblStatus 状态：路径无效", "text lblStatus 状态：路径已更改",
                        "text lblStatus 状态：请输入路径"});
@@ -307,6 +324,22 @@ TEST_F(CommandsTest, ChoosingADirectoryDropsTheRecordsAndRescans) {
       EXPECT_EQ(pathChecks, std::vector<std::string>{"text lblStatus " + c.pathCheck});
     }
   }
+}
+
+// A change notice whose text is the one the box had (wine's edit control sends one on Ctrl+A)
+// is no change: the root is not scanned again and the records stay.
+TEST_F(CommandsTest, AChangeNoticeWithoutAChangeKeepsTheRecords) {
+  ASSERT_TRUE(toolkit.Click(btnSelectAll));
+  ASSERT_TRUE(toolkit.Click(btnLoadSearch));
+  ASSERT_EQ(State().FAllLogs.size(), 9u);
+  toolkit.ClearTranscript();
+  toolkit.NotifyUnchangedText(edtPath);
+  EXPECT_TRUE(toolkit.Transcript().empty());
+  ExpectLoadedState(true, "2024-03-01", "查询/刷新");
+  EXPECT_EQ(State().FAllLogs.size(), 9u);
+  // A real change still runs the path check.
+  toolkit.Type(edtPath, u"\\");
+  ExpectLoadedState(false, "", "加载");
 }
 
 TEST_F(CommandsTest, SelectAllAndDeselectAllReportWithoutTouchingTheLoadState) {

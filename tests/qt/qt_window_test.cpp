@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -109,6 +110,49 @@ class QtWindowTest : public QObject {
              QStringLiteral("物品名称"));
     QCOMPARE(window.Grid()->verticalHeader()->defaultSectionSize(), 20);
     QCOMPARE(window.ActionList()->count(), 33);
+  }
+
+  // A long command yields thousands of times; the paced yield handles the pending input, paints
+  // and timers only every few milliseconds, and the progress bar follows at most every 50 ms
+  // but always reaches its last position.
+  void aLongCommandStillHandlesInputPaintsAndTimers() {
+    Window window;
+    window.ShowAndWait();
+    auto* edit = window.Get<QLineEdit>(TControl::edtKeyword1);
+    struct PaintCounter : QObject {
+      int paints = 0;
+      bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+      }
+    } counter;
+    edit->installEventFilter(&counter);
+    bool timerFired = false;
+    QTimer::singleShot(0, &window, [&] { timerFired = true; });
+    QCoreApplication::postEvent(edit,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    edit->update();
+    const form::TPaceCounts before = window.PaceCounts();
+    window.SetProgressMax(100'000);
+    QElapsedTimer clock;
+    clock.start();
+    int position = 0;
+    while (clock.elapsed() < 200 || position < 100'000) {
+      position = std::min(position + 10, 100'000);
+      window.SetProgressPosition(position);
+      window.ProcessPendingEvents();
+    }
+    const form::TPaceCounts paced = window.PaceCounts() - before;
+    QCOMPARE(edit->text(), QStringLiteral("a"));
+    QVERIFY(timerFired);
+    QVERIFY(counter.paints > 0);
+    QCOMPARE(window.Get<QProgressBar>(TControl::ProgressBar1)->value(), 100'000);
+    QVERIFY(paced.pumps >= 1);
+    QVERIFY2(paced.pumps < paced.yields && paced.progressMoves < paced.yields,
+             qPrintable(QStringLiteral("%1 yields, %2 pumps, %3 moves")
+                            .arg(paced.yields)
+                            .arg(paced.pumps)
+                            .arg(paced.progressMoves)));
   }
 
   void fitsTheWindowIntoTheScreensWorkArea() {

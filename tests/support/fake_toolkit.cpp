@@ -174,6 +174,10 @@ void FakeToolkit::Paste(TControl edit, std::u16string_view text) {
   ChangeEditText(edit, std::u16string(text));
 }
 
+void FakeToolkit::NotifyUnchangedText(TControl edit) {
+  Form().EditChanged(edit);
+}
+
 bool FakeToolkit::Click(TControl button) {
   const TControlState* state = Find(button);
   if (!state || !state->enabled || !state->visible) return false;
@@ -505,6 +509,7 @@ void FakeToolkit::SetProgressMax(int maximum) {
 void FakeToolkit::SetProgressPosition(int position) {
   Record("progress " + std::to_string(position));
   progressPosition_ = position;
+  ++paceCounts_.progressMoves;
 }
 
 void FakeToolkit::SetGridColumns(std::span<const form::TGridColumn> columns) {
@@ -556,12 +561,18 @@ void FakeToolkit::SetScreenCursor(form::TScreenCursor cursor) {
 
 void FakeToolkit::ProcessPendingEvents() {
   Record("yield");
+  ++paceCounts_.yields;
+  ++paceCounts_.pumps;
   FireDueTimers();
   if (onYield && !inYieldHook_) {
     inYieldHook_ = true;
     onYield();
     inYieldHook_ = false;
   }
+}
+
+form::TPaceCounts FakeToolkit::PaceCounts() const {
+  return paceCounts_;
 }
 
 std::optional<std::u16string> FakeToolkit::ChooseDirectory(std::u16string_view prompt,

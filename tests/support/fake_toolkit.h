@@ -111,6 +111,9 @@ class FakeToolkit : public form::IToolkit {
   void Type(form::TControl edit, std::u16string_view text);
   // Replaces an edit box's text at once, as a paste over a selection does.
   void Paste(form::TControl edit, std::u16string_view text);
+  // A change notice from an edit box whose text did not change, as some edit controls send on
+  // Ctrl+A.
+  void NotifyUnchangedText(form::TControl edit);
   // Clicks a button; false (and no event) when it is disabled, as the screen would refuse it.
   bool Click(form::TControl button);
   // Checks or clears a check box, or picks a combo-box entry (no notification: the form reads
@@ -190,7 +193,9 @@ class FakeToolkit : public form::IToolkit {
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
+  // Unpaced: every yield handles what is pending, and every position moves the bar.
   void ProcessPendingEvents() override;
+  form::TPaceCounts PaceCounts() const override;
   std::optional<std::u16string> ChooseDirectory(std::u16string_view prompt,
                                                 std::u16string_view start) override;
   std::optional<int> ShowPopupMenu(std::span<const form::TMenuItem> items) override;
@@ -224,6 +229,7 @@ class FakeToolkit : public form::IToolkit {
   std::vector<std::u16string> panels_;
   int progressMax_ = 100;
   int progressPosition_ = 0;
+  form::TPaceCounts paceCounts_;
   std::vector<std::pair<std::u16string, int>> columns_;
   int gridRows_ = 0;
   int gridCurrentRow_ = -1;

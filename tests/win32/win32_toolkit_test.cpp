@@ -65,8 +65,9 @@ class TestToolkit : public app::Win32Toolkit {
   void ShowError(std::u16string_view, std::u16string_view message) override {
     boxes.emplace_back(message);
   }
+  // Unpaced, so that every yield of a test handles what the test posted before it.
   void ProcessPendingEvents() override {
-    Win32Toolkit::ProcessPendingEvents();
+    HandlePendingMessages();
     if (onYield) std::exchange(onYield, nullptr)();
   }
 
