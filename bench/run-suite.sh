@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The benchmark suite: generates a 200 MB and a 1 GB GBK server root (once, kept under
 # build/bench-trees), runs the engine's load and queries through logbench, the same work by
-# standard tools as reference points, and the window's rendering, all in one run, and prints one
-# table with the ratios. The machine is shared and noisy: read the ratios measured side by side,
-# never absolute times across runs. A tool, not a test: it asserts nothing.
+# standard tools as reference points, and the window's rendering, load and query beside the
+# engine's, all in one run, and prints one table with the ratios. The machine is shared and
+# noisy: read the ratios measured side by side, never absolute times across runs. A tool, not a
+# test: it asserts nothing.
 #
 # KORLO_BENCH_SIZES picks the trees, in MB, comma or space separated (default "200 1024");
 # 8192 is the 8 GB tree of 8 days of 6 files (about 8 GiB of disk and minutes to generate).
@@ -115,3 +116,10 @@ printf '%-6s %-34s %10s %9s\n' window "  of which beyond its yields (ms)" \
   "$(value render_beyond_yields_ms "$window")" ""
 printf '%-6s %-34s %10s %9s\n' window "load to first rows painted (ms)" \
   "$(value load_to_first_paint_ms "$window")" ""
+printf '%-6s %-34s %10s %9s\n' window "load (ms) / the engine's load" \
+  "$(value window_load_ms "$window")" "$(value window_load_ratio "$window")"
+printf '%-6s %-34s %10s %9s\n' window "  the engine's load (ms)" "$(value engine_load_ms "$window")" ""
+printf '%-6s %-34s %10s %9s\n' window "  yields / pumps / progress moves" \
+  "$(value window_load_yields "$window")/$(value window_load_pumps "$window")/$(value window_load_progress_moves "$window")" ""
+printf '%-6s %-34s %10s %9s\n' window "query + rows shown (ms) / engine" \
+  "$(value window_query_ms "$window")" "$(value window_query_ratio "$window")"

@@ -1,26 +1,53 @@
-// windowbench: the window's own costs, on whatever platform Qt runs on (use -platform offscreen
-// headless):
-//   windowbench [--rows N] [--root ROOT --dates D1[,D2...]] [Qt options]
+// windowbench: the Linux window's own costs beside the engine's, measured in the same run (use
+// -platform offscreen headless):
+//   windowbench [--rows N] [--root ROOT --dates D1[,D2...] [--rounds N]] [Qt options]
 // render_rows, render_ms (RenderGrid wall time), render_yield_ms (time spent inside its
-// yields), render_beyond_yields_ms; with --root: load_to_first_paint_ms, from pressing the load
-// button to the first paint of the grid showing rows.
+// yields), render_beyond_yields_ms.
+// With --root (read as GBK), N rounds (default 3) of, in turn: the engine's own load through a
+// headless window, then the window's load with the load button (its line in the timings log)
+// and a second press (the query alone), and the engine's query; medians of each:
+//   engine_load_ms, window_load_ms, window_load_ratio (window / engine), window_load_yields,
+//   window_load_pumps, window_load_progress_moves, load_to_first_paint_ms (the load button to
+//   the first paint of the grid showing rows), engine_query_ms, window_query_ms (the query and
+//   the grid's rendering), window_query_ratio, load_records.
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/string_grid.h"
+#include "core/headless_window.h"
+#include "core/log_analyzer.h"
 #include "core/log_record.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(qint64 ns) {
+  return static_cast<double>(ns) / 1e6;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 // The Qt window with the time spent in the yields measured while `measuring` is set.
 class MeasuredWindow : public app::TQtWindow {
@@ -61,8 +88,49 @@ class FirstPaint : public QObject {
   const form::TForm1& form_;
 };
 
-double Ms(qint64 ns) {
-  return static_cast<double>(ns) / 1e6;
+// A line of the timings log: its name and its key=value figures.
+struct TimingsLine {
+  std::string name;
+  std::map<std::string, double> figures;
+};
+
+std::vector<TimingsLine> ReadTimings(const QString& path) {
+  QFile file(path);
+  std::vector<TimingsLine> lines;
+  if (!file.open(QIODevice::ReadOnly)) return lines;
+  for (const QByteArray& text : file.readAll().split('\n')) {
+    const QList<QByteArray> fields = text.split('\t');
+    if (fields.size() < 2) continue;
+    TimingsLine line{fields[0].toStdString(), {}};
+    for (qsizetype i = 1; i < fields.size(); ++i) {
+      const qsizetype equals = fields[i].indexOf('=');
+      if (equals > 0) {
+        line.figures[fields[i].left(equals).toStdString()] = fields[i].mid(equals + 1).toDouble();
+      }
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+// The engine alone: a load of `dates` through a headless window, then a query; wall ms of each.
+std::pair<double, double> EngineLoadAndQuery(const std::u16string& root,
+                                             const std::vector<std::u16string>& dates) {
+  core::THeadlessWindow window;
+  core::TLogAnalyzer analyzer(window, platform::NativeFileSystem(), platform::kCodePageGbk);
+  window.Attach(analyzer.State());
+  analyzer.InitActionList();
+  analyzer.InitActionKeywords();
+  analyzer.State().FSelectedPath = root;
+  analyzer.RefreshDateFolders();
+  window.SelectDates(dates);
+  const Clock::time_point loadStart = Clock::now();
+  analyzer.LoadLogData();
+  const Clock::time_point queryStart = Clock::now();
+  analyzer.ApplyFilter();
+  const Clock::time_point end = Clock::now();
+  return {std::chrono::duration<double, std::milli>(queryStart - loadStart).count(),
+          std::chrono::duration<double, std::milli>(end - queryStart).count()};
 }
 
 }  // namespace
@@ -71,6 +139,7 @@ int main(int argc, char** argv) {
   app::TApplication application(argc, argv);
   const QStringList args = QApplication::arguments();
   int rows = 2'000'000;
+  int rounds = 3;
   QString root;
   QStringList dates;
   for (int i = 1; i + 1 < args.size(); ++i) {
@@ -80,6 +149,8 @@ int main(int argc, char** argv) {
       root = args[++i];
     else if (args[i] == "--dates")
       dates = args[++i].split(',');
+    else if (args[i] == "--rounds")
+      rounds = std::max(1, args[++i].toInt());
   }
 
   MeasuredWindow window;
@@ -105,15 +176,33 @@ int main(int argc, char** argv) {
   std::printf("render_ms=%.1f\n", Ms(renderNs));
   std::printf("render_yield_ms=%.1f\n", Ms(window.yieldNs));
   std::printf("render_beyond_yields_ms=%.1f\n", Ms(renderNs - window.yieldNs));
+  if (root.isEmpty()) return 0;
 
-  if (!root.isEmpty()) {
-    result.clear();
-    form.RenderGrid();
+  result.clear();
+  form.RenderGrid();
+  QTemporaryDir logFolder;
+  const QString timings = logFolder.filePath(QStringLiteral("timings.log"));
+  form.LogTimingsTo(app::ToU16(QDir::toNativeSeparators(timings)));
+  window.SetCurrentItem(form::TControl::cboCodePage, 1);  // GBK, as the engine reads it here
+  form.ComboChanged(form::TControl::cboCodePage);
+  std::vector<std::u16string> days;
+  for (const QString& day : dates)
+    days.push_back(app::ToU16(day));
+
+  std::vector<double> engineLoad, engineQuery, firstPaint;
+  for (int round = 0; round < rounds; ++round) {
+    const auto [loadMs, queryMs] = EngineLoadAndQuery(app::ToU16(root), days);
+    engineLoad.push_back(loadMs);
+    engineQuery.push_back(queryMs);
+
+    // The window: a new root (which drops what the last round loaded), the days, the button.
+    window.SetText(form::TControl::edtPath, u"");
     window.SetText(form::TControl::edtPath, app::ToU16(root));
     for (int i = 0; i < window.ItemCount(form::TControl::lstDateFolders); ++i) {
       const QString day = app::ToQString(window.ItemText(form::TControl::lstDateFolders, i));
       window.SetItemSelected(form::TControl::lstDateFolders, i, dates.contains(day));
     }
+    QApplication::processEvents();
     FirstPaint paint(window.Grid(), form);
     paint.clock.start();
     form.ButtonClicked(form::TControl::btnLoadSearch);
@@ -121,8 +210,33 @@ int main(int argc, char** argv) {
       window.Grid()->viewport()->update();
       QApplication::processEvents();
     }
-    std::printf("load_records=%zu\n", form.State().FAllLogs.size());
-    std::printf("load_to_first_paint_ms=%.1f\n", Ms(paint.painted));
+    firstPaint.push_back(Ms(paint.painted));
+    form.ButtonClicked(form::TControl::btnLoadSearch);  // the query alone
+    QApplication::processEvents();
   }
+
+  std::vector<double> windowLoad, windowQuery, yields, pumps, moves;
+  for (const TimingsLine& line : ReadTimings(timings)) {
+    if (line.name == "LoadLogData") {
+      windowLoad.push_back(line.figures.at("wall_ms"));
+      yields.push_back(line.figures.at("yields"));
+      pumps.push_back(line.figures.at("pumps"));
+      moves.push_back(line.figures.at("progress_moves"));
+    } else if (line.name == "ApplyFilter") {
+      windowQuery.push_back(line.figures.at("wall_ms"));
+    }
+  }
+  const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+  std::printf("load_records=%zu\n", form.State().FAllLogs.size());
+  std::printf("engine_load_ms=%.1f\n", Median(engineLoad));
+  std::printf("window_load_ms=%.1f\n", Median(windowLoad));
+  std::printf("window_load_ratio=%.2f\n", ratio(Median(windowLoad), Median(engineLoad)));
+  std::printf("window_load_yields=%.0f\n", Median(yields));
+  std::printf("window_load_pumps=%.0f\n", Median(pumps));
+  std::printf("window_load_progress_moves=%.0f\n", Median(moves));
+  std::printf("load_to_first_paint_ms=%.1f\n", Median(firstPaint));
+  std::printf("engine_query_ms=%.1f\n", Median(engineQuery));
+  std::printf("window_query_ms=%.1f\n", Median(windowQuery));
+  std::printf("window_query_ratio=%.2f\n", ratio(Median(windowQuery), Median(engineQuery)));
   return 0;
 }
