@@ -11,6 +11,7 @@
 #include "app/win32/key_input.h"
 #include "app/win32/panel.h"
 #include "app/win32/wide_text.h"
+#include "platform/file_system.h"
 #include "platform/os_error.h"
 
 namespace app {
@@ -79,6 +80,8 @@ int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM /*data*/, LPARAM s
   if (message != BFFM_INITIALIZED) return 0;
   const auto& browse = *reinterpret_cast<const BrowseStart*>(start);
   if (browse.exists) {
+    // Expanded first, then selected: some shells select only what the tree has already shown.
+    SendMessageW(dialog, BFFM_SETEXPANDED, TRUE, reinterpret_cast<LPARAM>(browse.path.c_str()));
     SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(browse.path.c_str()));
   }
   MONITORINFO monitor{};
@@ -725,11 +728,7 @@ void Win32Toolkit::HandlePendingMessages() {
 std::optional<std::u16string> Win32Toolkit::ChooseDirectory(std::u16string_view prompt,
                                                             std::u16string_view start) {
   BrowseStart browse{ToWide(start), false, window_};
-  if (!browse.path.empty()) {
-    const DWORD attributes = GetFileAttributesW(browse.path.c_str());
-    browse.exists =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  }
+  browse.exists = !start.empty() && platform::NativeFileSystem().DirectoryExists(start);
   const std::wstring title = ToWide(prompt);
   wchar_t displayName[MAX_PATH] = {};
   BROWSEINFOW info{};
@@ -742,11 +741,14 @@ std::optional<std::u16string> Win32Toolkit::ChooseDirectory(std::u16string_view 
   info.lParam = reinterpret_cast<LPARAM>(&browse);
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return std::nullopt;
-  wchar_t path[MAX_PATH] = {};
-  const bool hasPath = SHGetPathFromIDListW(chosen, path) != FALSE;
+  // The path of any length (SHGetPathFromIDListW stops at 260 characters).
+  wchar_t* path = nullptr;
+  const bool hasPath = SUCCEEDED(SHGetNameFromIDList(chosen, SIGDN_FILESYSPATH, &path));
   CoTaskMemFree(chosen);
   if (!hasPath) return std::nullopt;
-  return FromWide(path);
+  std::u16string chosenPath = FromWide(path);
+  CoTaskMemFree(path);
+  return chosenPath;
 }
 
 form::TRowRange Win32Toolkit::GridSelectedRows() const {

@@ -616,21 +616,19 @@ TEST_F(Win32ToolkitTest, TheProgressBarEndsAtTheMaximum) {
     EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), rows);
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), rows);
   }
-  // Positions that fill no other pixel may be left out; 0 and the maximum never are.
+  // Positions set in quick succession may be held back; 0 and the maximum never are, and a
+  // held-back position is shown by a later yield once its time has come.
   const struct {
     const char* name;
     int maximum;
     std::vector<int> positions;
     int shown;
   } cases[] = {
-      {"back to 0 within the first pixel", 2'000'000, {5, 0}, 0},
-      {"the maximum right after the last pixel's first position",
-       2'000'000,
-       {1'999'999, 2'000'000},
-       2'000'000},
+      {"back to 0 right after a position", 2'000'000, {5, 0}, 0},
+      {"the maximum right after another position", 2'000'000, {1'999'999, 2'000'000}, 2'000'000},
       {"the maximum twice", 1000, {1000, 1000}, 1000},
       {"0 after the maximum", 1000, {1000, 0}, 0},
-      {"a position at a new pixel", 1000, {0, 500}, 500},
+      {"a position right after the first", 1000, {0, 500}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -639,6 +637,39 @@ TEST_F(Win32ToolkitTest, TheProgressBarEndsAtTheMaximum) {
       toolkit_.SetProgressPosition(position);
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), c.shown);
   }
+  Sleep(60);
+  toolkit_.Win32Toolkit::ProcessPendingEvents();  // the paced yield, as a command calls it
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 500);
+}
+
+// A long command yields thousands of times; the paced yield handles the pending input and
+// paints only every few milliseconds, but handles them.
+TEST_F(Win32ToolkitTest, ALongCommandStillHandlesInputAndPaints) {
+  HWND edit = Get(TControl::edtKeyword1);
+  ShowWindow(toolkit_.Window(), SW_SHOWNA);
+  toolkit_.HandlePendingMessages();
+  PostMessageW(edit, WM_CHAR, L'k', 1);
+  InvalidateRect(edit, nullptr, TRUE);
+  const form::TPaceCounts before = toolkit_.PaceCounts();
+  const auto start = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(200))
+    toolkit_.Win32Toolkit::ProcessPendingEvents();
+  const form::TPaceCounts paced = toolkit_.PaceCounts() - before;
+  EXPECT_EQ(toolkit_.Text(TControl::edtKeyword1), u"k");
+  RECT unpainted{};
+  EXPECT_FALSE(GetUpdateRect(edit, &unpainted, FALSE));
+  EXPECT_GE(paced.pumps, 1);
+  EXPECT_LT(paced.pumps, paced.yields);
+  ShowWindow(toolkit_.Window(), SW_HIDE);
+}
+
+TEST_F(Win32ToolkitTest, TheStatusBarsPanelsAreAsWideAsDesigned) {
+  HWND statusBar = Get(TControl::StatusBar1);
+  int edges[3] = {};
+  ASSERT_EQ(SendMessageW(statusBar, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)), 3);
+  EXPECT_EQ(edges[0], 150);
+  EXPECT_EQ(edges[1], 300);
+  EXPECT_EQ(edges[2], 350);  // the third panel 50 wide, not stretched to the bar's right edge
 }
 
 }  // namespace
