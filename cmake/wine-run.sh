@@ -44,9 +44,11 @@ fi
     mv "$LOCPATH/zh_CN.UTF-8.partial" "$LOCPATH/zh_CN.UTF-8"
   fi
   if [ ! -f "$WINEPREFIX/.korlo-ready" ]; then
-    "$wine" wineboot --init >"$state/wineboot.log" 2>&1
+    # Without the lock's descriptor: the wine server these start outlives them, and would hold
+    # the lock, and every later run of the prefix would wait for it, for as long as it runs.
+    "$wine" wineboot --init >"$state/wineboot.log" 2>&1 9>&-
     # Wine marks a file hidden when its name begins with '.'; Windows never does.
-    "$wine" reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >>"$state/wineboot.log" 2>&1
+    "$wine" reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >>"$state/wineboot.log" 2>&1 9>&-
     touch "$WINEPREFIX/.korlo-ready"
   fi
 ) 9>"$state/lock"
