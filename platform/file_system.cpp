@@ -27,10 +27,16 @@ class MemoryFileReader final : public IFileReader {
 
 }  // namespace
 
-std::unique_ptr<IFileReader> IFileSystem::OpenForReading(std::u16string_view path) const {
+std::unique_ptr<IFileReader> IFileSystem::OpenForReading(std::u16string_view path,
+                                                         std::uint64_t offset) const {
   std::string bytes;
   ReadWholeFile(path, bytes);
+  bytes.erase(0, static_cast<std::size_t>(std::min<std::uint64_t>(offset, bytes.size())));
   return std::make_unique<MemoryFileReader>(std::move(bytes));
+}
+
+std::optional<TFileStamp> IFileSystem::StampOf(std::u16string_view) const {
+  return std::nullopt;
 }
 
 }  // namespace platform

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,15 @@ namespace platform {
 // a name beginning with '.' counts as hidden.
 enum class HiddenEntries { kInclude, kSkip };
 
+// What tells that a file's content changed: its size and the time it was last written (in the
+// system's own units; only compared for equality). A writer that appends changes both; a file
+// written again in place changes the time.
+struct TFileStamp {
+  std::uint64_t size = 0;
+  std::int64_t lastWrite = 0;
+  friend bool operator==(const TFileStamp&, const TFileStamp&) = default;
+};
+
 // A file opened for reading, read front to back in parts.
 class IFileReader {
  public:
@@ -20,6 +31,9 @@ class IFileReader {
   // the end, which is never beyond the file's size at open time. Throws OsError, naming the file,
   // when the read fails.
   virtual std::size_t Read(char* to, std::size_t most) = 0;
+  // The file's stamp when it was opened: the reads end at that size. A reader that cannot tell
+  // gives a stamp that matches no file's (size 0, time -1).
+  virtual TFileStamp Stamp() const { return {0, -1}; }
 };
 
 // The file system as the log tools see it. Paths use '\' as separator, as on Windows; the POSIX
@@ -49,19 +63,29 @@ class IFileSystem {
                                                        std::u16string_view pattern,
                                                        HiddenEntries hidden) const = 0;
 
-  // Replaces `bytes` with the whole content of the file at `path`, opened for reading while
-  // other programs may read but not write it. Throws OsError, naming the full path and adding
-  // the system's description, when the file cannot be opened or read: a missing file, access
-  // denied, a file held open for writing by another program (Windows), and anything that is not
-  // a regular file (a directory, a FIFO, a device). Never blocks on a FIFO and never reads more
-  // than the file's size at open time.
+  // Replaces `bytes` with the whole content of the file at `path`. The file is opened so that
+  // other programs may go on reading, writing, appending to, renaming and deleting it meanwhile
+  // (a live server's logger must never fail because of this program), and a file another
+  // program holds open for writing is read like any other. Throws OsError, naming the full path
+  // and adding the system's description, when the file cannot be opened or read: a missing
+  // file, access denied, and anything that is not a regular file (a directory, a FIFO, a
+  // device). Never blocks on a FIFO and never reads more than the file's size at open time: a
+  // file that grows meanwhile is read to that size, one that shrinks or is replaced ends where
+  // the file it opened ends.
   virtual void ReadWholeFile(std::u16string_view path, std::string& bytes) const = 0;
 
   // Opens the file at `path` as ReadWholeFile does, failing as it does at the open, to read it
-  // in parts: a big file then costs no more memory than the parts. The reads give the bytes
-  // ReadWholeFile would. The default reads the file whole with ReadWholeFile and gives its bytes
-  // from memory, so that a file system that substitutes ReadWholeFile reads and fails alike.
-  virtual std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path) const;
+  // in parts from byte `offset` on (nothing when the file is shorter): a big file then costs no
+  // more memory than the parts. The reads give the bytes ReadWholeFile would from `offset` on.
+  // The default reads the file whole with ReadWholeFile and gives its bytes from memory, so that
+  // a file system that substitutes ReadWholeFile reads and fails alike; its stamp matches none.
+  virtual std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path,
+                                                      std::uint64_t offset = 0) const;
+
+  // The stamp of the file at `path` now, found without opening the file; nothing when there is
+  // no such file or it cannot be had. The default has none, so that every file counts as
+  // changed.
+  virtual std::optional<TFileStamp> StampOf(std::u16string_view path) const;
 };
 
 // The implementation for the operating system the program runs on.

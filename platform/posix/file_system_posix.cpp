@@ -74,10 +74,20 @@ struct DirectoryCloser {
 };
 using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
-// A regular file open for reading; the size at open time bounds the reads.
+// The stamp of a file's status: its size and the time of its last write, in nanoseconds.
+TFileStamp StampOfStatus(const struct stat& status) {
+  return {static_cast<std::uint64_t>(status.st_size),
+          static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+              static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+}
+
+// A regular file open for reading from `offset` on; the size at open time bounds the reads.
+// POSIX has no share modes: other programs go on writing, renaming and deleting the file, and the
+// descriptor keeps reading the file it opened.
 class PosixFileReader final : public IFileReader {
  public:
-  explicit PosixFileReader(std::u16string_view path) : native_(NativePath(path)) {
+  explicit PosixFileReader(std::u16string_view path, std::uint64_t offset = 0)
+      : native_(NativePath(path)) {
     if (HasEmbeddedNul(native_)) ThrowFileError(native_, SystemDescription(ENOENT));
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is rejected below anyway.
     do {
@@ -93,10 +103,19 @@ class PosixFileReader final : public IFileReader {
     if (static_cast<std::uintmax_t>(status.st_size) > std::string().max_size()) {
       ThrowFileError(native_, SystemDescription(EFBIG));
     }
+    stamp_ = StampOfStatus(status);
     left_ = static_cast<std::size_t>(status.st_size);
+    if (offset > 0) {
+      const auto start = static_cast<std::size_t>(std::min<std::uint64_t>(offset, left_));
+      if (::lseek(descriptor_, static_cast<off_t>(start), SEEK_SET) < 0) {
+        ThrowFileError(native_, SystemDescription(errno));
+      }
+      left_ -= start;
+    }
   }
 
   std::size_t Size() const noexcept { return left_; }
+  TFileStamp Stamp() const override { return stamp_; }
 
   std::size_t Read(char* to, std::size_t most) override {
     const std::size_t wanted = std::min(most, left_);
@@ -115,7 +134,8 @@ class PosixFileReader final : public IFileReader {
   std::string native_;
   int descriptor_ = -1;
   std::optional<FileDescriptor> file_;  // closes the descriptor
-  std::size_t left_ = 0;                // bytes of the size at open not read yet
+  TFileStamp stamp_;
+  std::size_t left_ = 0;  // bytes of the size at open not read yet
 };
 
 class PosixFileSystem final : public IFileSystem {
@@ -153,9 +173,6 @@ class PosixFileSystem final : public IFileSystem {
     return names;
   }
 
-  // POSIX has no share modes: other programs may still write the file while it is read. The
-  // size taken at open bounds the read, so a file that grows meanwhile is read to that size and
-  // one that shrinks ends where it ends.
   void ReadWholeFile(std::u16string_view path, std::string& bytes) const override {
     PosixFileReader file(path);
     ResizeForOverwrite(bytes, file.Size());
@@ -168,8 +185,19 @@ class PosixFileSystem final : public IFileSystem {
     bytes.resize(done);
   }
 
-  std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path) const override {
-    return std::make_unique<PosixFileReader>(path);
+  std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path,
+                                              std::uint64_t offset) const override {
+    return std::make_unique<PosixFileReader>(path, offset);
+  }
+
+  std::optional<TFileStamp> StampOf(std::u16string_view path) const override {
+    const std::string native = NativePath(path);
+    struct stat status {};
+    if (HasEmbeddedNul(native) || ::stat(native.c_str(), &status) != 0 ||
+        !S_ISREG(status.st_mode)) {
+      return std::nullopt;
+    }
+    return StampOfStatus(status);
   }
 };
 

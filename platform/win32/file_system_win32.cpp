@@ -59,17 +59,26 @@ class FindHandle {
 // ReadFile takes a 32-bit count; larger files are read in pieces of this size.
 constexpr std::size_t kReadChunk = std::size_t{1} << 30;
 
-// A disk file open for reading. Other programs may read the file meanwhile but not write it: a
-// file already open for writing elsewhere fails with a sharing violation. The size taken at open
-// bounds the reads.
+// The stamp of a size and a last-write time (in 100-nanosecond units).
+TFileStamp StampFrom(std::uint64_t size, const FILETIME& lastWrite) {
+  return {size,
+          static_cast<std::int64_t>((static_cast<std::uint64_t>(lastWrite.dwHighDateTime) << 32) |
+                                    lastWrite.dwLowDateTime)};
+}
+
+// A disk file open for reading from `offset` on. Other programs may go on reading, writing,
+// appending to, renaming and deleting the file meanwhile (a game server's logger keeps today's
+// log open for appending and must never fail to write because of this program), and a file
+// they hold open for writing opens as well. The size taken at open bounds the reads.
 class Win32FileReader final : public IFileReader {
  public:
-  explicit Win32FileReader(std::u16string_view path) : path_(path) {
+  explicit Win32FileReader(std::u16string_view path, std::uint64_t offset = 0) : path_(path) {
     if (HasEmbeddedNul(path)) ThrowFileError(path, SystemDescription(ERROR_INVALID_NAME));
     // A directory cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: it fails here with
     // access denied.
     const HANDLE opened =
-        CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) ThrowFileError(path, SystemDescription(GetLastError()));
     file_.emplace(opened);
@@ -84,10 +93,25 @@ class Win32FileReader final : public IFileReader {
     if (static_cast<std::uint64_t>(size.QuadPart) > std::string().max_size()) {
       ThrowFileError(path, SystemDescription(ERROR_FILE_TOO_LARGE));
     }
+    FILETIME lastWrite{};
+    if (GetFileTime(opened, nullptr, nullptr, &lastWrite) == FALSE) {
+      ThrowFileError(path, SystemDescription(GetLastError()));
+    }
+    stamp_ = StampFrom(static_cast<std::uint64_t>(size.QuadPart), lastWrite);
     left_ = static_cast<std::size_t>(size.QuadPart);
+    if (offset > 0) {
+      const auto start = static_cast<std::size_t>(std::min<std::uint64_t>(offset, left_));
+      LARGE_INTEGER distance{};
+      distance.QuadPart = static_cast<LONGLONG>(start);
+      if (SetFilePointerEx(opened, distance, nullptr, FILE_BEGIN) == FALSE) {
+        ThrowFileError(path, SystemDescription(GetLastError()));
+      }
+      left_ -= start;
+    }
   }
 
   std::size_t Size() const noexcept { return left_; }
+  TFileStamp Stamp() const override { return stamp_; }
 
   std::size_t Read(char* to, std::size_t most) override {
     const auto wanted = static_cast<DWORD>(std::min({most, left_, kReadChunk}));
@@ -103,6 +127,7 @@ class Win32FileReader final : public IFileReader {
  private:
   std::u16string path_;
   std::optional<FileHandle> file_;
+  TFileStamp stamp_;
   std::size_t left_ = 0;  // bytes of the size at open not read yet
 };
 
@@ -155,8 +180,21 @@ class Win32FileSystem final : public IFileSystem {
     bytes.resize(done);
   }
 
-  std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path) const override {
-    return std::make_unique<Win32FileReader>(path);
+  std::unique_ptr<IFileReader> OpenForReading(std::u16string_view path,
+                                              std::uint64_t offset) const override {
+    return std::make_unique<Win32FileReader>(path, offset);
+  }
+
+  // From the directory entry: the file is not opened, so no writer can be troubled by it.
+  std::optional<TFileStamp> StampOf(std::u16string_view path) const override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (HasEmbeddedNul(path) ||
+        GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data) == FALSE ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return std::nullopt;
+    }
+    return StampFrom((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     data.ftLastWriteTime);
   }
 };
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,60 @@ TEST_F(FileSystemTest, ReadGivesTheBytesExactlyAndReplacesTheBuffer) {
       EXPECT_TRUE(parts == c.content) << "parts of " << part << ": " << parts.size() << " bytes";
     }
   }
+}
+
+TEST_F(FileSystemTest, ReadsFromAnOffsetAndTellsTheStampOfWhatItOpened) {
+  const std::u16string path = tree_.WindowsStylePath("day/file.log");
+  tree_.WriteFile("day/file.log", "0123456789");
+  struct Case {
+    std::uint64_t offset;
+    std::string rest;
+  };
+  const Case cases[] = {{0, "0123456789"}, {4, "456789"}, {10, ""}, {99, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.offset);
+    const std::unique_ptr<IFileReader> reader = fileSystem_.OpenForReading(path, c.offset);
+    std::string bytes(16, '\0');
+    bytes.resize(reader->Read(bytes.data(), bytes.size()));
+    EXPECT_EQ(bytes, c.rest);
+    EXPECT_EQ(reader->Stamp(), fileSystem_.StampOf(path));
+    EXPECT_EQ(reader->Stamp().size, 10u);
+  }
+  const std::optional<TFileStamp> before = fileSystem_.StampOf(path);
+  {
+    std::ofstream out(tree_.Root() / "day/file.log", std::ios::binary | std::ios::app);
+    out << "ab";
+  }
+  const std::optional<TFileStamp> after = fileSystem_.StampOf(path);
+  ASSERT_TRUE(after.has_value());
+  EXPECT_EQ(after->size, 12u);
+  EXPECT_NE(after, before);
+  // Nothing to stamp: no file, or a folder.
+  EXPECT_EQ(fileSystem_.StampOf(tree_.WindowsStylePath("day/missing.log")), std::nullopt);
+  EXPECT_EQ(fileSystem_.StampOf(tree_.WindowsStylePath("day")), std::nullopt);
+}
+
+// A live server's logger goes on appending to, renaming and deleting a log while the program
+// reads it; the read takes the file as it was when opened.
+TEST_F(FileSystemTest, OthersMayAppendRenameAndDeleteAFileWhileItIsRead) {
+  const std::filesystem::path file = tree_.WriteFile("day/a.log", "line1\r\n");
+  const std::unique_ptr<IFileReader> reader =
+      fileSystem_.OpenForReading(tree_.WindowsStylePath("day/a.log"));
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    ASSERT_TRUE(out.is_open());
+    out << "line2\r\n";
+    out.flush();
+    EXPECT_TRUE(out.good());
+  }
+  std::error_code error;
+  std::filesystem::rename(file, tree_.Root() / "day/a.log.1", error);
+  EXPECT_FALSE(error) << error.message();
+  tree_.WriteFile("day/a.log", "new\r\n");
+  EXPECT_TRUE(std::filesystem::remove(tree_.Root() / "day/a.log.1", error)) << error.message();
+  std::string bytes(64, '\0');
+  bytes.resize(reader->Read(bytes.data(), bytes.size()));
+  EXPECT_EQ(bytes, "line1\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The load on Windows: a log that another program holds open for writing ends the load with an
-// error naming it, and everything of the load before stays.
+// The load on Windows: a log that a logger holds open for writing or appending loads like any
+// other; one that another program holds without letting readers in ends the load with an error
+// naming it, and everything of the load before stays.
 
 #include <gtest/gtest.h>
 
@@ -35,17 +36,20 @@ std::u16string Description(DWORD error) {
   return text;
 }
 
-TEST(Win32LoaderLockedFile, ALogOpenForWritingEndsTheLoadAndKeepsTheLoadBefore) {
+TEST(Win32LoaderLockedFile, ALogALoggerHoldsLoadsAndOneLockedAgainstReadersEndsTheLoad) {
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   struct Case {
     const char* name;
     DWORD access;
     DWORD share;
+    bool loads;
   };
   const Case cases[] = {
-      {"writer sharing nothing", GENERIC_WRITE, 0},
-      {"writer sharing reading", GENERIC_WRITE, FILE_SHARE_READ},
-      {"server appending and sharing everything", FILE_APPEND_DATA, kShareAll},
+      {"writer sharing nothing", GENERIC_WRITE, 0, false},
+      {"writer sharing reading", GENERIC_WRITE, FILE_SHARE_READ, true},
+      {"server appending, sharing reading and writing", FILE_APPEND_DATA,
+       FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+      {"server appending and sharing everything", FILE_APPEND_DATA, kShareAll, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -69,6 +73,13 @@ TEST(Win32LoaderLockedFile, ALogOpenForWritingEndsTheLoadAndKeepsTheLoadBefore) 
     const HANDLE writer = CreateFileW(locked.c_str(), c.access, c.share, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    if (c.loads) {
+      h.analyzer.LoadLogData();
+      CloseHandle(writer);
+      EXPECT_EQ(Accounts(h.State().FAllLogs), "new1 new2");
+      EXPECT_EQ(U8(h.window.LoadButtonCaption()), "查询/刷新");
+      continue;
+    }
     std::u16string message;
     try {
       h.analyzer.LoadLogData();

@@ -190,9 +190,10 @@ TEST_F(Win32FileSystemTest, NamesBeyondTheAnsiCodePageRoundTripThroughEnumeratio
   EXPECT_EQ(bytes, "content");
 }
 
-// The read lets others read the file meanwhile but not write it, so any handle with write access
-// (whatever it shares) or that shares no reading makes it fail with a sharing violation.
-TEST_F(Win32FileSystemTest, ReadFailsWhileAnotherHandleMayWriteOrRefusesReaders) {
+// The read lets others do anything with the file meanwhile: a handle that writes, appends or
+// deletes does not stop it, whatever it shares, as long as it shares reading; only a handle that
+// refuses readers does.
+TEST_F(Win32FileSystemTest, ReadFailsOnlyWhileAnotherHandleRefusesReaders) {
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   struct Case {
     const char* name;
@@ -202,12 +203,13 @@ TEST_F(Win32FileSystemTest, ReadFailsWhileAnotherHandleMayWriteOrRefusesReaders)
   };
   const Case cases[] = {
       {"writer sharing nothing", GENERIC_WRITE, 0, false},
-      {"writer sharing reading", GENERIC_WRITE, FILE_SHARE_READ, false},
-      {"writer sharing everything", GENERIC_WRITE, kShareAll, false},
-      {"appender sharing everything", FILE_APPEND_DATA, kShareAll, false},
+      {"writer sharing reading", GENERIC_WRITE, FILE_SHARE_READ, true},
+      {"writer sharing everything", GENERIC_WRITE, kShareAll, true},
+      {"server appending, sharing reading and writing", FILE_APPEND_DATA,
+       FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+      {"deleter sharing everything", DELETE, kShareAll, true},
       {"reader sharing nothing", GENERIC_READ, 0, false},
       {"reader sharing reading", GENERIC_READ, FILE_SHARE_READ, true},
-      {"reader sharing everything", GENERIC_READ, kShareAll, true},
       {"attribute reader sharing nothing", FILE_READ_ATTRIBUTES, 0, true},
   };
   const fs::path path = tree_.WriteFile("day/a.log", "line\r\n");
@@ -224,10 +226,26 @@ TEST_F(Win32FileSystemTest, ReadFailsWhileAnotherHandleMayWriteOrRefusesReaders)
       EXPECT_EQ(ReadFailure(shown), shown + u": " + Description(ERROR_SHARING_VIOLATION));
     }
   }
-  // Once the other handle is gone the file reads again.
-  std::string bytes;
-  fileSystem_.ReadWholeFile(shown, bytes);
-  EXPECT_EQ(bytes, "line\r\n");
+}
+
+// While the program reads, a logger opens the file as loggers do and appends: its open never
+// fails because of the program.
+TEST_F(Win32FileSystemTest, ALoggerOpensTheFileWhileItIsRead) {
+  const fs::path path = tree_.WriteFile("day/a.log", "line1\r\n");
+  const std::unique_ptr<IFileReader> reader =
+      fileSystem_.OpenForReading(tree_.WindowsStylePath("day/a.log"));
+  for (const DWORD share : {DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+    SCOPED_TRACE(share);
+    const HANDLE logger = CreateFileW(path.c_str(), FILE_APPEND_DATA, share, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(logger, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(logger, "more\r\n", 6, &written, nullptr));
+    CloseHandle(logger);
+  }
+  std::string bytes(64, '\0');
+  bytes.resize(reader->Read(bytes.data(), bytes.size()));
+  EXPECT_EQ(bytes, "line1\r\n");
 }
 
 // A pipe opens like a file; reading it until it ends could block for ever.
