@@ -68,6 +68,8 @@ bool TLogAnalyzer::MatchActionFilter(const TLogRecord& record) {
 
 void TLogAnalyzer::ClearRecords() {
   ++passGeneration_;
+  ++recordsGeneration_;
+  loaded_ = TLoadedLogs();
   state_.FAllLogs.clear();
   state_.FFilteredLogs.clear();
 }

@@ -7,6 +7,7 @@
 
 #include "core/form_state.h"
 #include "core/keyword_match.h"
+#include "core/loaded_logs.h"
 #include "core/log_record.h"
 #include "core/lowered_search.h"
 #include "core/read_ahead.h"
@@ -58,7 +59,29 @@ class TLogAnalyzer {
   // FAllLogs and runs ApplyFilter, under the busy state. Returns at once while a load runs.
   // A file that cannot be read ends the load by an OsError; the previous records, result,
   // FIsDataLoaded and FCurrentSelectedDate are then kept, and the busy state is left.
+  // Files that the last load or refresh read from the same folders in the same code pages, and
+  // that have the same size and last-write time, are not read again; files that grew are read
+  // from the end of their complete lines on. The records are always those of reading every file
+  // afresh.
   void LoadLogData();
+
+  // What a refresh did: whether anything changed, and the records before and after.
+  struct TRefresh {
+    bool changed = false;
+    std::int64_t recordsBefore = 0;
+    std::int64_t recordsAfter = 0;
+  };
+  // Reads what changed in the loaded day folders (and `newFolders`, which join them at the end)
+  // since they were read: bytes appended to a file (its unfinished last line again with its
+  // rest), new files, files that shrank or were written again (whole), and drops the records of
+  // files and folders that are gone. When anything changed, FAllLogs becomes exactly what a load
+  // of those folders would read now, and ApplyFilter runs; otherwise nothing happens at all. No
+  // busy state: it yields with the controls enabled, and a command run during its yields that
+  // replaces or drops the records makes it change nothing. Does nothing while a load runs or when
+  // the records do not belong to the date selection (FIsDataLoaded clear).
+  TRefresh RefreshLoadedLogs(const std::vector<std::u16string>& newFolders = {});
+  // The day folders the records were read from, in the load's order.
+  std::vector<std::u16string> LoadedFolders() const { return loaded_.FolderNames(); }
 
   // The code page the next loads read files in; kSystem (the ANSI code page) at start.
   void SetCodePageChoice(TCodePageChoice choice) noexcept { codePageChoice_ = choice; }
@@ -130,6 +153,38 @@ class TLogAnalyzer {
     std::int64_t recordCount = 0;
   };
 
+  // The files a load or refresh of some day folders reads, and those it keeps as they are.
+  struct TPlannedFile {
+    static constexpr std::size_t kUnchanged = static_cast<std::size_t>(-1);
+    std::u16string name;
+    const TLoadedFile* previous = nullptr;  // as the last load or refresh read it
+    std::size_t read = kUnchanged;          // its index among the reads, or kUnchanged
+  };
+  struct TPlannedFolder {
+    std::u16string name;
+    bool exists = false;
+    std::vector<TPlannedFile> files;
+  };
+  struct TReadPlan {
+    std::u16string baseDir;
+    TFileDecoding decoding;
+    std::vector<TPlannedFolder> folders;
+    std::vector<TFileRead> reads;
+    // True when the folders hold exactly the files `loaded` holds, none of them changed.
+    bool ChangesNothing(const TLoadedLogs& loaded) const;
+  };
+  struct TReadCounts {
+    std::int64_t records = 0;
+    std::int64_t yieldCounter = 0;  // records read from disk, for the yields
+  };
+
+  TReadPlan PlanReads(const std::vector<std::u16string>& folderNames) const;
+  // One file of a plan: kept, read whole, or read on from where it ended; yields every 1,000th
+  // record read.
+  TLoadedFile ReadPlannedFile(const TPlannedFile& planned, TReadAhead& ahead, TReadCounts& counts);
+  // Appends the records of `read` to `all`, in order; with `reportProgress`, moves the progress
+  // bar from 50 towards 70 and yields every 10,000 records as the load's copy does.
+  void CopyRecords(const TLoadedLogs& read, TLogList& all, bool reportProgress);
   void LoadSelectedFolders();
   // The decoders of the files of a load under the current code page choice.
   TFileDecoding Decoding() const;
@@ -152,7 +207,9 @@ class TLogAnalyzer {
   std::uint64_t actionGeneration_ = 0;
   TActionFilterCache actionFilter_;
   TLoadCounts lastLoadCounts_;
-  std::uint64_t passGeneration_ = 0;  // bumped by every pass and every change of the records
+  TLoadedLogs loaded_;                   // what FAllLogs was read from
+  std::uint64_t recordsGeneration_ = 0;  // bumped by every change of FAllLogs
+  std::uint64_t passGeneration_ = 0;     // bumped by every pass and every change of the records
 };
 
 }  // namespace core

@@ -27,23 +27,69 @@ TRecordBlockBuilder BlockFor(std::size_t unread, std::size_t lineHint) {
       lineHint);
 }
 
+bool IsLineEnd(char byte) {
+  return byte == '\r' || byte == '\n';
+}
+
 }  // namespace
 
-void TFileCutter::Open(std::u16string_view path) {
+void TFileCutter::Open(const TFileRead& read) {
+  if (read.from > 0 && OpenAt(read.path, &read)) return;
+  OpenAt(read.path, nullptr);
+}
+
+bool TFileCutter::OpenAt(const std::u16string& path, const TFileRead* read) {
   scanner_.reset();
   builder_.reset();
   lineWaiting_ = false;
   reader_.reset();
   start_ = filled_ = 0;
   ended_ = false;
-  atFileStart_ = true;
-  reader_ = fileSystem_.OpenForReading(path);
+  partialPiece_ = lastBlockPartial_ = false;
+  whole_ = read == nullptr;
+  atFileStart_ = whole_;
+  if (whole_) {
+    consumed_ = completeEnd_ = 0;
+    tail_.clear();
+    utf8_ = true;
+    reader_ = fileSystem_.OpenForReading(path);
+    stamp_ = reader_->Stamp();
+  } else {
+    // The tail just before `from` first: a file that no longer holds it was replaced or written
+    // again, and is read whole.
+    const std::uint64_t at = read->from - std::min<std::uint64_t>(read->tail.size(), read->from);
+    reader_ = fileSystem_.OpenForReading(path, at);
+    stamp_ = reader_->Stamp();
+    const auto check = static_cast<std::size_t>(read->from - at);
+    Fill(check);
+    if (filled_ < check || std::string_view(buffer_.data(), check) != read->tail) return false;
+    start_ = check;
+    consumed_ = completeEnd_ = read->from;
+    tail_ = read->tail;
+    utf8_ = read->utf8;
+  }
   decoder_ = decoding_.otherwise;
   if (decoding_.whenUtf8 != nullptr) {
+    // The choice rests on the whole file: its bytes up to `from` were UTF-8 or not, and the rest
+    // is read now.
     while (!ended_)
       Fill(std::max(filled_, pieceBytes_));
-    if (platform::IsValidUtf8({buffer_.data(), filled_})) decoder_ = decoding_.whenUtf8;
+    const std::string_view rest(buffer_.data() + start_, filled_ - start_);
+    if (utf8_ && platform::IsValidUtf8(rest)) decoder_ = decoding_.whenUtf8;
+    const std::size_t lastEnd = rest.find_last_of("\r\n");
+    utf8_ = utf8_ && platform::IsValidUtf8(rest.substr(0, lastEnd == rest.npos ? 0 : lastEnd + 1));
   }
+  // A read that goes on must decode as the earlier one did, or the file is read whole.
+  return whole_ || decoder_ == read->decoder;
+}
+
+TFileTally TFileCutter::Tally() const {
+  return {stamp_, whole_, completeEnd_, tail_, decoder_, utf8_, lastBlockPartial_};
+}
+
+void TFileCutter::Consume(std::size_t count) {
+  start_ += count;
+  consumed_ += count;
 }
 
 void TFileCutter::Fill(std::size_t bytes) {
@@ -81,13 +127,19 @@ bool TFileCutter::StartPiece() {
     std::string_view left(buffer_.data() + start_, filled_ - start_);
     if (atFileStart_ && (ended_ || left.size() >= 3)) {
       const std::string_view text = decoder_->StripByteOrderMark(left);
-      start_ += left.size() - text.size();
+      Consume(left.size() - text.size());
       left = text;
       atFileStart_ = false;
     }
     if (!atFileStart_ && (ended_ || left.size() > pieceBytes_)) {
       if (left.size() <= pieceBytes_) {
+        // The file's last piece. An unfinished last line goes in a piece of its own, which a
+        // later read takes again with its rest.
         end = left.size();
+        const std::size_t lastEnd = left.find_last_of("\r\n");
+        if (end > 0 && !IsLineEnd(left[end - 1]) && lastEnd != std::string_view::npos) {
+          end = lastEnd + 1;
+        }
         break;
       }
       const std::size_t within = left.find_last_of("\r\n", pieceBytes_ - 1);
@@ -110,7 +162,15 @@ bool TFileCutter::StartPiece() {
   }
   if (end == 0) return false;
   piece_ = std::string_view(buffer_.data() + start_, end);
-  start_ += end;
+  Consume(end);
+  partialPiece_ = !IsLineEnd(piece_.back());
+  if (!partialPiece_) {
+    completeEnd_ = consumed_;
+    const std::size_t keep = std::min(piece_.size(), TFileTally::kTailBytes);
+    tail_.append(piece_.substr(piece_.size() - keep));
+    if (tail_.size() > TFileTally::kTailBytes)
+      tail_.erase(0, tail_.size() - TFileTally::kTailBytes);
+  }
   scanner_.emplace(piece_);
   // Room for every line, as the line feeds count them (lines ended by a CR alone make the list
   // grow).
@@ -145,6 +205,7 @@ std::unique_ptr<const TRecordBlock> TFileCutter::Next() {
         if (most > builder_->FreeBytes()) builder_.emplace(most, 0);
         if (full) {
           lineWaiting_ = true;
+          lastBlockPartial_ = false;
           return full;
         }
       }
@@ -156,19 +217,22 @@ std::unique_ptr<const TRecordBlock> TFileCutter::Next() {
     std::unique_ptr<const TRecordBlock> block;
     if (builder_->LineCount() > 0) block = builder_->Build();
     builder_.reset();
-    if (block) return block;
+    if (block) {
+      lastBlockPartial_ = partialPiece_;
+      return block;
+    }
   }
 }
 
 TReadAhead::TReadAhead(const platform::IFileSystem& fileSystem, TFileDecoding decoding,
-                       std::vector<std::u16string> paths, unsigned workers, std::size_t pieceBytes)
+                       std::vector<TFileRead> files, unsigned workers, std::size_t pieceBytes)
     : fileSystem_(fileSystem),
       decoding_(decoding),
-      paths_(std::move(paths)),
+      files_(std::move(files)),
       workers_(workers),
-      results_(paths_.size()) {
+      results_(files_.size()) {
   inline_.emplace(fileSystem_, decoding_, pieceBytes);
-  if (paths_.empty()) workers_ = 0;
+  if (files_.empty()) workers_ = 0;
   if (workers_ == 0) return;
   try {
     for (unsigned i = 0; i < workers_; ++i)
@@ -203,14 +267,14 @@ void TReadAhead::Work(std::size_t pieceBytes) {
       // At most one file per worker ahead of the one the caller takes: the files' bytes are the
       // read-ahead's memory.
       moved_.wait(lock, [this] {
-        return stopping_ || nextFile_ == paths_.size() || nextFile_ <= taken_ + workers_;
+        return stopping_ || nextFile_ == files_.size() || nextFile_ <= taken_ + workers_;
       });
-      if (stopping_ || nextFile_ == paths_.size()) return;
+      if (stopping_ || nextFile_ == files_.size()) return;
       file = nextFile_++;
     }
     std::exception_ptr error;
     try {
-      cutter.Open(paths_[file]);
+      cutter.Open(files_[file]);
       while (std::unique_ptr<const TRecordBlock> block = cutter.Next()) {
         const std::lock_guard lock(mutex_);
         if (stopping_) return;
@@ -222,6 +286,7 @@ void TReadAhead::Work(std::size_t pieceBytes) {
     }
     const std::lock_guard lock(mutex_);
     results_[file].error = std::move(error);
+    if (!results_[file].error) results_[file].tally = cutter.Tally();
     results_[file].done = true;
     blockReady_.notify_all();
   }
@@ -231,7 +296,7 @@ std::unique_ptr<const TRecordBlock> TReadAhead::Next(std::size_t file) {
   if (workers_ == 0) {
     if (file != inlineFile_) {
       inlineFile_ = file;
-      inline_->Open(paths_[file]);
+      inline_->Open(files_[file]);
     }
     return inline_->Next();
   }
@@ -253,7 +318,7 @@ std::unique_ptr<const TRecordBlock> TReadAhead::Next(std::size_t file) {
     }
     // Not ready: cut a piece of a file of this thread's own meanwhile (`file` itself when no
     // worker has taken it), within the same bound as the workers.
-    if (ownFile_ == kNoFile && nextFile_ < paths_.size() && nextFile_ <= taken_ + workers_) {
+    if (ownFile_ == kNoFile && nextFile_ < files_.size() && nextFile_ <= taken_ + workers_) {
       ownFile_ = nextFile_++;
       ownOpened_ = false;
     }
@@ -267,13 +332,19 @@ std::unique_ptr<const TRecordBlock> TReadAhead::Next(std::size_t file) {
   }
 }
 
+TFileTally TReadAhead::Tally(std::size_t file) {
+  if (workers_ == 0) return inline_->Tally();
+  const std::lock_guard lock(mutex_);
+  return results_[file].tally;
+}
+
 void TReadAhead::CutOwnPiece() {
   std::unique_ptr<const TRecordBlock> block;
   std::exception_ptr error;
   try {
     if (!ownOpened_) {
       ownOpened_ = true;
-      inline_->Open(paths_[ownFile_]);
+      inline_->Open(files_[ownFile_]);
     }
     block = inline_->Next();
   } catch (...) {
@@ -286,6 +357,7 @@ void TReadAhead::CutOwnPiece() {
     return;
   }
   result.error = std::move(error);
+  if (!result.error) result.tally = inline_->Tally();
   result.done = true;
   ownFile_ = kNoFile;
 }

@@ -29,6 +29,34 @@ struct TFileDecoding {
   const platform::TextDecoder* otherwise = nullptr;
 };
 
+// One file to read: whole, or from where an earlier read of it ended its complete lines.
+struct TFileRead {
+  std::u16string path;
+  // The earlier read's complete lines ended here (0: read the file whole). The file must still
+  // hold `tail` just before it, and be decoded as it was, or it is read whole after all: it was
+  // replaced or written again, or (with the automatic choice) its new bytes change the choice.
+  std::uint64_t from = 0;
+  std::string tail;
+  const platform::TextDecoder* decoder = nullptr;  // what the earlier read decoded with
+  bool utf8 = true;  // the bytes up to `from` are well-formed UTF-8 (the automatic choice)
+};
+
+// What reading one file found, for a later read to go on from.
+struct TFileTally {
+  // The bytes before the end of the complete lines kept to tell an append from a replacement.
+  static constexpr std::size_t kTailBytes = 64;
+
+  platform::TFileStamp stamp;     // the file's at open: the read ended at its size
+  bool whole = true;              // read from its start, not from TFileRead::from
+  std::uint64_t completeEnd = 0;  // just after the last CR or LF read
+  std::string tail;               // the up to kTailBytes bytes of the file that end at completeEnd
+  const platform::TextDecoder* decoder = nullptr;
+  bool utf8 = true;  // the bytes up to completeEnd are well-formed UTF-8
+  // The last block given holds the file's unfinished last line alone (bytes after completeEnd
+  // that no line end closes yet): a later read takes that line again, with its rest.
+  bool partialLine = false;
+};
+
 // Reads one file and gives its records as blocks, one piece of the file at a time: a piece is
 // about kPieceBytes of the file's bytes, cut just after a CR or LF (or at the file's end), so
 // that every piece holds whole lines, the blocks of a big file come a few milliseconds apart and
@@ -48,13 +76,27 @@ class TFileCutter {
         decoding_(decoding),
         pieceBytes_(std::max<std::size_t>(pieceBytes, 1)) {}
 
-  // Opens the file at `path`; its blocks follow from Next. Throws what the file system throws
-  // (OsError for a file that cannot be read), here or from Next.
-  void Open(std::u16string_view path);
-  // The next block of the open file, or null when the file has given all its records.
+  // Opens the file at `read.path`, from its start or from `read.from`; its blocks follow from
+  // Next. Throws what the file system throws (OsError for a file that cannot be read), here or
+  // from Next.
+  void Open(const TFileRead& read);
+  void Open(std::u16string_view path) {
+    TFileRead whole;
+    whole.path = path;
+    Open(whole);
+  }
+  // The next block of the open file, or null when the file has given all its records. The
+  // unfinished last line of a file (no line end after it) comes in a block of its own.
   std::unique_ptr<const TRecordBlock> Next();
+  // What the read found; complete once Next has given null.
+  TFileTally Tally() const;
 
  private:
+  // Opens the file from its start, or, when `read` is given, after read->from (false when the
+  // file no longer holds read->tail there).
+  bool OpenAt(const std::u16string& path, const TFileRead* read);
+  // Takes `count` bytes of the buffer into the file's read part.
+  void Consume(std::size_t count);
   // Appends at least `bytes` more of the file to the buffer, or all that is left.
   void Fill(std::size_t bytes);
   // Takes the next piece from the buffer, filling it as needed; false at the file's end.
@@ -70,6 +112,14 @@ class TFileCutter {
   std::size_t start_ = 0;  // the bytes not cut yet are [start_, filled_) of buffer_
   std::size_t filled_ = 0;
   const platform::TextDecoder* decoder_ = nullptr;
+  std::uint64_t consumed_ = 0;  // the file offset of buffer_[start_]
+  std::uint64_t completeEnd_ = 0;
+  std::string tail_;
+  platform::TFileStamp stamp_;
+  bool whole_ = true;
+  bool utf8_ = true;
+  bool partialPiece_ = false;  // the piece being read is the unfinished last line
+  bool lastBlockPartial_ = false;
   std::string_view piece_;
   std::optional<TLineScanner> scanner_;  // over piece_, while a piece is being read
   std::optional<TRecordBlockBuilder> builder_;
@@ -77,7 +127,8 @@ class TFileCutter {
   bool lineWaiting_ = false;  // line_ is scanned but not yet in a block
 };
 
-// The files of one load, read, cut and decoded ahead of the window's thread by `workers` threads
+// The files of one load or refresh, read, cut and decoded ahead of the window's thread by
+// `workers` threads
 // (none: each file is read on the caller's thread when its turn comes). The caller takes the
 // blocks of file 0, then of file 1, and so on, in order. Files are taken in that order, by the
 // workers and by the caller itself: while the block it asks for is not ready, the caller cuts a
@@ -91,7 +142,7 @@ class TFileCutter {
 class TReadAhead {
  public:
   TReadAhead(const platform::IFileSystem& fileSystem, TFileDecoding decoding,
-             std::vector<std::u16string> paths, unsigned workers,
+             std::vector<TFileRead> files, unsigned workers,
              std::size_t pieceBytes = TFileCutter::kPieceBytes);
   ~TReadAhead();
   TReadAhead(const TReadAhead&) = delete;
@@ -101,11 +152,14 @@ class TReadAhead {
   // the next one; a file once past is never asked for again. Waits for the worker reading it.
   // Throws the error that reading the file threw.
   std::unique_ptr<const TRecordBlock> Next(std::size_t file);
+  // What reading file `file` found, once Next(file) has given null.
+  TFileTally Tally(std::size_t file);
 
  private:
   struct TFileResult {
     std::deque<std::unique_ptr<const TRecordBlock>> blocks;
     std::exception_ptr error;
+    TFileTally tally;
     bool done = false;
   };
 
@@ -118,7 +172,7 @@ class TReadAhead {
 
   const platform::IFileSystem& fileSystem_;
   TFileDecoding decoding_;
-  std::vector<std::u16string> paths_;
+  std::vector<TFileRead> files_;
   unsigned workers_;
 
   // Reading on the caller's thread: every file when there are no workers, else the file the

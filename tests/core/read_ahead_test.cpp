@@ -56,9 +56,11 @@ class OneFile : public platform::IFileSystem {
   void ReadWholeFile(std::u16string_view, std::string& bytes) const override {
     bytes = bytes_;  // exactly the file's size: a read past its end is a heap overflow
   }
-  std::unique_ptr<platform::IFileReader> OpenForReading(std::u16string_view path) const override {
-    if (parts_ == Parts::kWholeFileFirst) return IFileSystem::OpenForReading(path);
-    return std::make_unique<Trickle>(bytes_);
+  std::unique_ptr<platform::IFileReader> OpenForReading(std::u16string_view path,
+                                                        std::uint64_t offset) const override {
+    if (parts_ == Parts::kWholeFileFirst) return IFileSystem::OpenForReading(path, offset);
+    return std::make_unique<Trickle>(
+        std::string_view(bytes_).substr(std::min<std::size_t>(offset, bytes_.size())));
   }
 
  private:
@@ -207,7 +209,11 @@ class GatedFiles : public platform::IFileSystem {
 TEST(ReadAhead, AFileReadAheadThatFailsGivesItsErrorOnlyAtItsTurn) {
   const GatedFiles files;
   const core::TFileDecoding gbk{nullptr, &platform::TextDecoder::For(platform::kCodePageGbk)};
-  core::TReadAhead ahead(files, gbk, {u"0.log", u"1.log", u"2.log"}, 1);
+  std::vector<core::TFileRead> reads(3);
+  reads[0].path = u"0.log";
+  reads[1].path = u"1.log";
+  reads[2].path = u"2.log";
+  core::TReadAhead ahead(files, gbk, std::move(reads), 1);
   core::TLogList records;
   while (std::unique_ptr<const core::TRecordBlock> block = ahead.Next(0)) {
     const core::TBlockRef ref(core::TBlockRegistry::Register(std::move(block)));
