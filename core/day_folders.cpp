@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
@@ -31,6 +33,18 @@ bool TLogAnalyzer::IsValidRoot(std::u16string_view root) const {
   if (root.empty()) return false;
   return fileSystem_.DirectoryExists(WithTrailingBackslash(root) +
                                      std::u16string(kBaseDirFromRoot));
+}
+
+std::vector<std::u16string> TLogAnalyzer::ScanDayFolders() const {
+  std::vector<std::u16string> names;
+  const std::u16string baseDir = GetLogBaseDir();
+  if (baseDir.empty()) return names;
+  for (std::u16string& name :
+       fileSystem_.EnumerateEntries(baseDir, u"*.*", platform::HiddenEntries::kSkip)) {
+    if (HasDayFolderShape(name)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void TLogAnalyzer::RefreshDateFolders() {

@@ -52,6 +52,9 @@ class TLogAnalyzer {
   // or system whose names have the YYYY-MM-DD shape), sorted, and reports the scan in the
   // status line; empties FCurrentSelectedDate. While a load runs it only shows the busy message.
   void RefreshDateFolders();
+  // The names of the day folders of the log base directory as RefreshDateFolders finds them,
+  // ascending, without touching the date list or the status line.
+  std::vector<std::u16string> ScanDayFolders() const;
 
   // ---- Loader ------------------------------------------------------------------------------
 

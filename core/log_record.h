@@ -72,6 +72,11 @@ class TLogRecord {
   TFieldSpans Spans() const noexcept;
 
   friend bool operator==(const TLogRecord& a, const TLogRecord& b) noexcept;
+  // The same line of the same read (where operator== compares the texts): a record of the list
+  // of all records keeps this identity through every refresh that does not read its file whole.
+  bool IsSameLine(const TLogRecord& other) const noexcept {
+    return block_.Index() == other.block_.Index() && line_ == other.line_;
+  }
 
  private:
   friend class TLogList;  // stores records by their block and line

@@ -27,6 +27,14 @@ std::u16string FilteringRecords(long long count) {
   return u"正在筛选 " + DecimalText(count) + u" 条数据...";
 }
 
+std::u16string RecordsAdded(long long count) {
+  return u"新增 " + DecimalText(count) + u" 条记录";
+}
+
+std::u16string RecordsRemoved(long long count) {
+  return u"减少 " + DecimalText(count) + u" 条记录";
+}
+
 std::u16string MatchesFound(long long count) {
   return u"找到 " + DecimalText(count) + u" 条匹配记录";
 }

@@ -28,6 +28,10 @@ std::u16string Loaded(long long files, long long records);
 std::u16string FilteringRecords(long long count);
 // "找到 N 条匹配记录"
 std::u16string MatchesFound(long long count);
+// "新增 N 条记录": what reading new records added
+std::u16string RecordsAdded(long long count);
+// "减少 N 条记录": files that shrank or went away took more records than came
+std::u16string RecordsRemoved(long long count);
 }  // namespace status
 
 // The decimal text of a number, as the status texts show counts.

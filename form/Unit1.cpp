@@ -274,7 +274,8 @@ void TForm1::SetControlText(TControl control, std::u16string_view text) {
 bool TForm1::KeyPreview(TKey key, TShift shift) {
   // Only the shortcuts are commands; every other key passes on untimed.
   const bool shortcut =
-      Holds(shift, TShift::kCtrl) && (key == TKey::kF || key == TKey::kL || key == TKey::kS);
+      key == TKey::kF5 ||
+      (Holds(shift, TShift::kCtrl) && (key == TKey::kF || key == TKey::kL || key == TKey::kS));
   bool consumed = false;
   RunCommand(shortcut ? "FormKeyDown" : "", [&] { consumed = FormKeyDown(key, shift); });
   return consumed;
@@ -307,6 +308,7 @@ void TForm1::ButtonClicked(TControl button) {
       {btnDeselectAll, "btnDeselectAllClick", &TForm1::btnDeselectAllClick},
       {btnSelectAllActions, "btnSelectAllActionsClick", &TForm1::btnSelectAllActionsClick},
       {btnClearAllActions, "btnClearAllActionsClick", &TForm1::btnClearAllActionsClick},
+      {btnReadNew, "btnReadNewClick", &TForm1::btnReadNewClick},
   };
   for (const TButtonCommand& command : kCommands) {
     if (command.button == button) {
@@ -314,6 +316,10 @@ void TForm1::ButtonClicked(TControl button) {
       return;
     }
   }
+}
+
+void TForm1::CheckBoxClicked(TControl box) {
+  if (box == chkFollow) RunCommand("chkFollowClick", [this] { chkFollowClick(); });
 }
 
 void TForm1::DateListSelectionChanged() {
@@ -365,10 +371,24 @@ bool TForm1::GridKeyDown(TKey key, TShift shift) {
 }
 
 void TForm1::TimerFired(TTimerId timer) {
+  if (followTimer_ == timer) {
+    followTimer_.reset();
+    FollowTimerTick();
+    return;
+  }
   const auto pending = std::find(copyTimers_.begin(), copyTimers_.end(), timer);
   if (pending == copyTimers_.end()) return;
   copyTimers_.erase(pending);
   RunCommand({}, [&] { CopyTimerTick(timer); });
+}
+
+void TForm1::FollowTimerTick() {
+  if (!toolkit_.IsChecked(chkFollow)) return;
+  // Only between commands: a tick during a command's yield waits for the next one.
+  if (commandDepth_ == 0) {
+    RunCommand("FollowTimerTick", [this] { ReadNewRecords(TReadNew::kFollow); });
+  }
+  if (toolkit_.IsChecked(chkFollow)) StartFollowTimer();
 }
 
 bool TForm1::CloseRequested() {
@@ -418,8 +438,10 @@ void TForm1::UpdateLoadButton() {
 void TForm1::SetControlsEnabled(bool enabled) {
   for (const TControl control : kBusyControls)
     toolkit_.SetEnabled(control, enabled);
-  // The code page applies to the load as it started; it is chosen again only after it.
-  toolkit_.SetEnabled(cboCodePage, enabled);
+  // The code page applies to the load as it started; it is chosen again only after it. New
+  // records are read after it too.
+  for (const TControl control : {cboCodePage, btnReadNew, chkFollow})
+    toolkit_.SetEnabled(control, enabled);
   if (!enabled) {
     SetStatus(u"正在加载数据，请稍候...");
     toolkit_.SetScreenCursor(TScreenCursor::kHourglass);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,8 @@ class TForm1 : public core::IWindowServices {
   void EditChanged(TControl edit);
   // A button was clicked by the operator.
   void ButtonClicked(TControl button);
+  // The operator clicked a check box; its new state is the toolkit's.
+  void CheckBoxClicked(TControl box);
   // The operator changed the date list's selection.
   void DateListSelectionChanged();
   // The operator chose another entry of a combo box.
@@ -163,6 +166,13 @@ class TForm1 : public core::IWindowServices {
   void CopySelectedRows();
   // Queries the cell's value: it goes into keyword 1, exact, on the cell's column.
   void QueryByCellValue(TGridCell cell);
+  // Reads what the live server wrote since the loaded day folders were read (F5, the
+  // "读取新记录" button): the records and the result become those of a fresh load, the grid keeps
+  // the record that was current where it still is, and the status line says how many records
+  // came. With the records not of the date selection, it is the load button's command.
+  void btnReadNewClick();
+  // "实时跟踪": while ticked, the records are read anew every kFollowMs when no command runs.
+  void chkFollowClick();
 
  private:
   // Runs an event handler: counts it as a running command, shows an escaping exception in the
@@ -185,8 +195,19 @@ class TForm1 : public core::IWindowServices {
   // text is the same.
   void SetControlText(TControl control, std::u16string_view text);
 
+  // The reading of new records: by the operator (the status line always says what came), or by
+  // following, which says nothing while nothing came and never loads.
+  enum class TReadNew : std::uint8_t { kCommand, kFollow };
+  void ReadNewRecords(TReadNew how);
+  // Following: the day folder that begins after the newest one of the date list, when that one
+  // is loaded; it joins the date list, selected.
+  std::vector<std::u16string> NewDaysToFollow();
+  void StartFollowTimer();
+  void FollowTimerTick();
+
   // The long operations of the window yield every this many rows (the grid, the export).
   static constexpr int kYieldRows = 100;
+  static constexpr int kFollowMs = 2000;
 
   IToolkit& toolkit_;
   core::TLogAnalyzer FCore;
@@ -194,7 +215,8 @@ class TForm1 : public core::IWindowServices {
   TSize client_{};
   int leftWidth_;
   bool progressVisible_ = false;
-  std::vector<TTimerId> copyTimers_;  // copy notices that have not ticked yet
+  std::vector<TTimerId> copyTimers_;     // copy notices that have not ticked yet
+  std::optional<TTimerId> followTimer_;  // the next tick of following, while it is ticked
   int commandDepth_ = 0;
   bool queryRunning_ = false;    // a query-only pass is in progress (it may be yielding)
   bool queryRequested_ = false;  // the load button was pressed again meanwhile

@@ -25,6 +25,8 @@ constexpr std::u16string_view kHelpText =
     u"  Ctrl+F: 聚焦搜索框\r\n"
     u"  Ctrl+L: 加载数据\r\n"
     u"  Ctrl+C: 复制单元格\r\n"
+    u"  F5: 读取新记录\r\n"
+    u"  实时跟踪: 勾选后每 2 秒自动读取新记录\r\n"
     u"----------------------\r\n"
     u"作者：Korlo日志分析工具开发组\r\n"
     u"联系：请通过项目的问题反馈渠道";
@@ -169,6 +171,10 @@ void TForm1::btnLoadSearchClick() {
 }
 
 bool TForm1::FormKeyDown(TKey key, TShift shift) {
+  if (key == TKey::kF5) {
+    btnReadNewClick();
+    return true;
+  }
   if (!Holds(shift, TShift::kCtrl)) return false;
   if (key == TKey::kF) {
     // Focusing a disabled box (during a load) does nothing.

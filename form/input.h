@@ -7,7 +7,7 @@ namespace form {
 // The keys the window gives a meaning to; every other key is kOther. Front-ends map their native
 // key codes onto these and pass the rest as kOther, so that a key the form does not know is
 // never consumed.
-enum class TKey : std::uint8_t { kOther, kC, kF, kL, kS, kSpace };
+enum class TKey : std::uint8_t { kOther, kC, kF, kL, kS, kSpace, kF5 };
 
 // The modifier keys held during a key press or a mouse press, as a set.
 enum class TShift : std::uint8_t { kNone = 0, kShift = 1, kCtrl = 2, kAlt = 4 };

@@ -42,6 +42,9 @@ constexpr std::array<TControlLayout, kControlCount> kLayout = {{
     // The code page choice, right of the query inputs, where no other control sits.
     {lblCodePage, K::kLabel, P(Panel2), {820, 60, 0, 0}, u"编码", u"", -1, TDock::kNone, 0},
     {cboCodePage, K::kComboBox, P(Panel2), {855, 57, 100, 23}, u"", u"", 10, TDock::kNone, 0},
+    // Reading what the live server appended since: once, or every two seconds while ticked.
+    {btnReadNew, K::kButton, P(Panel2), {965, 56, 90, 25}, u"读取新记录", u"", 11, TDock::kNone, 0},
+    {chkFollow, K::kCheckBox, P(Panel2), {1065, 59, 90, 17}, u"实时跟踪", u"", 12, TDock::kNone, 0},
     {pnlLeft,
      K::kPanel,
      kNoParent,
@@ -179,6 +182,8 @@ constexpr std::array<std::string_view, kControlCount> kControlNames = {
     "chkExact2",
     "lblCodePage",
     "cboCodePage",
+    "btnReadNew",
+    "chkFollow",
     "pnlLeft",
     "lblDateFolder",
     "lstDateFolders",

@@ -28,6 +28,8 @@ enum class TControl : std::uint8_t {
   chkExact2,
   lblCodePage,
   cboCodePage,
+  btnReadNew,
+  chkFollow,
   pnlLeft,
   lblDateFolder,
   lstDateFolders,
@@ -43,7 +45,7 @@ enum class TControl : std::uint8_t {
   StatusBar1,
   ProgressBar1,
 };
-inline constexpr std::size_t kControlCount = 30;
+inline constexpr std::size_t kControlCount = 32;
 
 // The component's name as the form spells it ("edtPath"), for the toolkit's object names and
 // for readable test transcripts.

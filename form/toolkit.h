@@ -48,8 +48,9 @@ struct TSaveTarget {
 // item index out of range, do nothing and read as empty, 0, false or -1.
 //
 // Notifications go from the toolkit to the form as calls on TForm1: an edit's change (also when
-// the program changed the text), a button's click, the date list's selection change and a combo
-// box's change of its chosen entry (both only on the operator's input, never on the program's),
+// the program changed the text), a button's click, a check box's click, the date list's selection
+// change and a combo box's change of its chosen entry (the last three only on the operator's
+// input, never on the program's),
 // the action list's presses, keys and item drawing, the grid's presses, selection moves, keys and
 // context-menu requests (a right-button release or the menu key), a timer's tick, the window's
 // first showing, its resize and a request to close.
@@ -134,6 +135,10 @@ class IToolkit {
   virtual void SetGridCurrentRow(int row) = 0;
   // The selected data rows: one run, however many rows it holds (empty for none).
   virtual TRowRange GridSelectedRows() const = 0;
+  // The data row shown at the top of the grid's rows (grid coordinates, 1 for the first), and
+  // scrolling so that `row` is at the top, or as near as the rows allow.
+  virtual int GridTopRow() const = 0;
+  virtual void SetGridTopRow(int row) = 0;
 
   // ---- Services -------------------------------------------------------------------------------
 

@@ -20,6 +20,8 @@ inline form::TKey KeyOf(const QKeyEvent& event) {
       return form::TKey::kS;
     case Qt::Key_Space:
       return form::TKey::kSpace;
+    case Qt::Key_F5:
+      return form::TKey::kF5;
     default:
       return form::TKey::kOther;
   }

@@ -158,9 +158,13 @@ void TQtWindow::CreateControl(const form::TControlLayout& entry) {
       widget = combo;
       break;
     }
-    case TControlKind::kCheckBox:
-      widget = new QCheckBox(text, parent);
+    case TControlKind::kCheckBox: {
+      auto* box = new QCheckBox(text, parent);
+      // clicked: the operator's clicks only, not setChecked.
+      connect(box, &QCheckBox::clicked, this, [this, id] { form_->CheckBoxClicked(id); });
+      widget = box;
       break;
+    }
     case TControlKind::kDateList: {
       auto* list = new QListWidget(parent);
       list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -483,6 +487,14 @@ int TQtWindow::GridCurrentRow() const {
 
 void TQtWindow::SetGridCurrentRow(int row) {
   if (grid_) grid_->SetCurrentRow(row);
+}
+
+int TQtWindow::GridTopRow() const {
+  return grid_ ? grid_->TopRow() : 1;
+}
+
+void TQtWindow::SetGridTopRow(int row) {
+  if (grid_) grid_->SetTopRow(row);
 }
 
 form::TRowRange TQtWindow::GridSelectedRows() const {

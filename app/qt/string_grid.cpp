@@ -75,6 +75,16 @@ void TStringGrid::SetCurrentRow(int gridRow) {
   viewport()->update();
 }
 
+int TStringGrid::TopRow() const {
+  const int row = rowAt(0);
+  return row >= 0 ? row + 1 : 1;
+}
+
+void TStringGrid::SetTopRow(int gridRow) {
+  const int row = std::clamp(gridRow, 1, std::max(model_.rowCount(), 1)) - 1;
+  scrollTo(model_.index(row, 0), QAbstractItemView::PositionAtTop);
+}
+
 form::TGridCell TStringGrid::CellAt(const QPoint& viewportPoint) const {
   const QModelIndex index = indexAt(viewportPoint);
   if (!index.isValid()) return {};

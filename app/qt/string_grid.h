@@ -34,6 +34,10 @@ class TStringGrid : public QTableView {
   // The current row in grid coordinates, or -1.
   int CurrentRow() const;
   void SetCurrentRow(int gridRow);
+  // The data row at the top of the rows shown (grid coordinates), and scrolling to show `gridRow`
+  // there, or as near as the rows allow.
+  int TopRow() const;
+  void SetTopRow(int gridRow);
   // The grid cell at a point of the viewport: {-1, -1} outside the cells.
   form::TGridCell CellAt(const QPoint& viewportPoint) const;
 

@@ -18,6 +18,8 @@ inline form::TKey KeyFromVirtualKey(WPARAM virtualKey) {
       return form::TKey::kS;
     case VK_SPACE:
       return form::TKey::kSpace;
+    case VK_F5:
+      return form::TKey::kF5;
     default:
       return form::TKey::kOther;
   }

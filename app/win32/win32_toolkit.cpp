@@ -647,6 +647,22 @@ int Win32Toolkit::GridCurrentRow() const {
   return grid_ != nullptr ? grid_->CurrentRow() : -1;
 }
 
+int Win32Toolkit::GridTopRow() const {
+  HWND grid = Handle(TControl::StringGrid1);
+  return grid != nullptr ? static_cast<int>(SendMessageW(grid, LVM_GETTOPINDEX, 0, 0)) + 1 : 1;
+}
+
+void Win32Toolkit::SetGridTopRow(int row) {
+  HWND grid = Handle(TControl::StringGrid1);
+  if (grid == nullptr) return;
+  // The list view scrolls a report view by pixels: rows times the row's height.
+  RECT first{};
+  first.left = LVIR_BOUNDS;
+  if (SendMessageW(grid, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)) == FALSE) return;
+  const int rows = row - GridTopRow();
+  SendMessageW(grid, LVM_SCROLL, 0, rows * (first.bottom - first.top));
+}
+
 void Win32Toolkit::SetGridCurrentRow(int row) {
   if (grid_ != nullptr) grid_->SetCurrentRow(row);
 }
@@ -845,6 +861,10 @@ void Win32Toolkit::HandleCommand(WPARAM wParam, LPARAM lParam) {
   switch (Kind(*control)) {
     case TControlKind::kButton:
       if (code == BN_CLICKED) form_->ButtonClicked(*control);
+      break;
+    case TControlKind::kCheckBox:
+      // BN_CLICKED comes for the operator's clicks; BM_SETCHECK sends none.
+      if (code == BN_CLICKED) form_->CheckBoxClicked(*control);
       break;
     case TControlKind::kEdit:
       if (code == EN_CHANGE) form_->EditChanged(*control);

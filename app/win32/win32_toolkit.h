@@ -83,6 +83,8 @@ class Win32Toolkit : public form::IToolkit {
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
   form::TRowRange GridSelectedRows() const override;
+  int GridTopRow() const override;
+  void SetGridTopRow(int row) override;
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;

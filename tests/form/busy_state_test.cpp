@@ -28,8 +28,10 @@ std::vector<std::string> EnableLines(bool enabled) {
     lines.push_back("enable " + std::string(form::ControlName(control)) +
                     (enabled ? " true" : " false"));
   }
-  // The code page box, which the window has beyond the seventeen, follows them.
-  lines.push_back(std::string("enable cboCodePage") + (enabled ? " true" : " false"));
+  // The controls the window has beyond the seventeen follow them: the code page box and the
+  // reading of new records.
+  for (const char* name : {"cboCodePage", "btnReadNew", "chkFollow"})
+    lines.push_back(std::string("enable ") + name + (enabled ? " true" : " false"));
   return lines;
 }
 

@@ -73,6 +73,8 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
       {chkExact2, K::kCheckBox, Panel2, {730, 59, 80, 17}, u"精确查找2", u"", 0},
       {lblCodePage, K::kLabel, Panel2, {820, 60, 0, 0}, u"编码", u"", 0},
       {cboCodePage, K::kComboBox, Panel2, {855, 57, 100, 23}, u"", u"", 0},
+      {btnReadNew, K::kButton, Panel2, {965, 56, 90, 25}, u"读取新记录", u"", 0},
+      {chkFollow, K::kCheckBox, Panel2, {1065, 59, 90, 17}, u"实时跟踪", u"", 0},
       {pnlLeft, K::kPanel, kWindow, {0, 100, 280, 581}, u"", u"", 0},
       {lblDateFolder, K::kLabel, pnlLeft, {10, 10, 0, 0}, u"日期文件夹:", u"", 0},
       {lstDateFolders, K::kDateList, pnlLeft, {10, 30, 260, 200}, u"", u"", 15},
@@ -113,10 +115,12 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
   // Tab: the top panel's controls, the left panel's, then the grid.
   EXPECT_EQ(Names(toolkit.TabOrder()),
             (std::vector<std::string>{
-                "edtPath", "btnSelectPath", "btnLoadSearch", "btnHelp", "cboColumn1", "edtKeyword1",
-                "chkExact1", "cboColumn2", "edtKeyword2", "chkExact2", "cboCodePage",
-                "lstDateFolders", "btnRefreshDates", "btnSelectAll", "btnDeselectAll", "lstActions",
-                "btnSelectAllActions", "btnClearAllActions", "StringGrid1"}));
+                "edtPath",        "btnSelectPath",  "btnLoadSearch",       "btnHelp",
+                "cboColumn1",     "edtKeyword1",    "chkExact1",           "cboColumn2",
+                "edtKeyword2",    "chkExact2",      "cboCodePage",         "btnReadNew",
+                "chkFollow",      "lstDateFolders", "btnRefreshDates",     "btnSelectAll",
+                "btnDeselectAll", "lstActions",     "btnSelectAllActions", "btnClearAllActions",
+                "StringGrid1"}));
 }
 
 TEST_F(StartupTest, StartsWithTheDefaultsAndAnEmptyResult) {

@@ -174,6 +174,18 @@ void FakeToolkit::Paste(TControl edit, std::u16string_view text) {
   ChangeEditText(edit, std::u16string(text));
 }
 
+void FakeToolkit::ClickCheckBox(TControl box) {
+  TControlState* state = Find(box);
+  if (!state || !state->enabled) return;
+  state->checked = !state->checked;
+  Form().CheckBoxClicked(box);
+}
+
+void FakeToolkit::SetGridTopRow(int row) {
+  Record("toprow " + std::to_string(row));
+  gridTopRow_ = std::clamp(row, 1, std::max(gridRows_, 1));
+}
+
 void FakeToolkit::NotifyUnchangedText(TControl edit) {
   Form().EditChanged(edit);
 }

@@ -114,6 +114,8 @@ class FakeToolkit : public form::IToolkit {
   // A change notice from an edit box whose text did not change, as some edit controls send on
   // Ctrl+A.
   void NotifyUnchangedText(form::TControl edit);
+  // The operator clicks a check box: it changes, then the form hears of the click.
+  void ClickCheckBox(form::TControl box);
   // Clicks a button; false (and no event) when it is disabled, as the screen would refuse it.
   bool Click(form::TControl button);
   // Checks or clears a check box, or picks a combo-box entry (no notification: the form reads
@@ -190,6 +192,8 @@ class FakeToolkit : public form::IToolkit {
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
   form::TRowRange GridSelectedRows() const override;
+  int GridTopRow() const override { return gridTopRow_; }
+  void SetGridTopRow(int row) override;
   void SetClipboardText(std::u16string_view text) override;
   form::TTimerId StartTimer(int milliseconds) override;
   void SetScreenCursor(form::TScreenCursor cursor) override;
@@ -230,6 +234,7 @@ class FakeToolkit : public form::IToolkit {
   int progressMax_ = 100;
   int progressPosition_ = 0;
   form::TPaceCounts paceCounts_;
+  int gridTopRow_ = 1;
   std::vector<std::pair<std::u16string, int>> columns_;
   int gridRows_ = 0;
   int gridCurrentRow_ = -1;
