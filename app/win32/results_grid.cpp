@@ -10,8 +10,9 @@ namespace app {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-// The space left and right of a cell's text, at 96 dpi.
-constexpr int kCellPadding = 6;
+// The space left and right of a cell's text, at 96 dpi, as the list view itself leaves it.
+constexpr int kTextLeft = 5;
+constexpr int kTextRight = 2;
 
 // The rows from `a` to `b`, in either order.
 form::TRowRange Run(int a, int b) {
@@ -336,11 +337,13 @@ void ResultsGrid::DrawRow(HDC dc, int row) {
   }
   const COLORREF oldColour = SetTextColor(dc, GetSysColor(text));
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const int padding = scale_.ToNative(kCellPadding);
+  const int textLeft = scale_.ToNative(kTextLeft);
+  const int textRight = scale_.ToNative(kTextRight);
   int left = bounds.left;
   for (std::size_t column = 0; column < paint_.columnWidths.size(); ++column) {
-    RECT cell{left + padding, bounds.top, left + paint_.columnWidths[column] - padding,
-              bounds.bottom};
+    // Centred in the row above its grid line.
+    RECT cell{left + textLeft, bounds.top, left + paint_.columnWidths[column] - textRight,
+              bounds.bottom - 1};
     left += paint_.columnWidths[column];
     if (cell.left >= paint_.client.right) break;
     if (cell.right <= std::max(cell.left, paint_.client.left)) continue;
