@@ -13,8 +13,13 @@
 #   6. the grid's context menu on row 2's account runs "按此值查询": row 1 then shows that account;
 #   7. Ctrl+S exports the result through the save dialog: the file must equal logbench --export;
 #   8. every copy must put the expected text on the clipboard and "已复制: TEXT" in the caption;
-#   9. a screenshot of the window goes to docs/screenshot-windows.png; the window is closed with
-#      Alt+F4 and must end the program.
+#   9. a screenshot of the window goes to docs/screenshot-windows.png;
+#  10. a root of over 300,000 records is loaded; rows are clicked and Shift+clicked, Down, Page
+#      Down, Ctrl+End and Shift+Up are pressed, and after each input the time the window takes to
+#      answer a message is measured from outside (answer_probe, in the same wine prefix and on
+#      the same display) and printed: over 500 ms fails (a loose bound against a window that
+#      hangs, not a measure of speed); after Ctrl+End, Ctrl+C must copy the last row's number;
+#  11. the window is closed with Alt+F4 and must end the program.
 #
 # Needs build/mingw (scripts/test-windows.sh builds it) and build/release/bench/{loggen,logbench}
 # (built here when missing). Exits non-zero on the first mismatch, saying what differed; leaves
@@ -25,6 +30,7 @@ repo=$PWD
 
 build=build/mingw
 exe=$build/app/korlo-log-analyzer.exe
+probe=$build/tools/answer_probe.exe
 state=$build/wine-display # a wine prefix of its own: one started headless shows no windows
 loggen=build/release/bench/loggen
 logbench=build/release/bench/logbench
@@ -44,6 +50,7 @@ fail() {
 step() { echo "--- $*"; }
 
 [[ -f $exe ]] || fail "$exe is missing: build it with scripts/test-windows.sh"
+[[ -f $probe ]] || fail "$probe is missing: build it with scripts/test-windows.sh"
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 for tool in "$wine" "$wineserver" Xvfb xdotool xclip import x86_64-w64-mingw32-objdump; do
@@ -110,6 +117,13 @@ dump() { # OUTPUT [logbench options...]
 dump "$work/all.txt"
 dump "$work/keyword.txt" --kw1 "$keyword"
 dump "$work/action.txt" --toggle "$action"
+# The large root: one day of two files, about 100 bytes a line, so 32 MiB hold over 300,000
+# records.
+big_root=$work/KorloServerLarge
+"$loggen" --root "$big_root" --size 32 --days 1 --files-per-day 2 --encoding gbk --seed 2 >/dev/null
+big_day=$(basename "$big_root"/LogServer/BaseDir/*/)
+big_records=$("$logbench" --root "$big_root" --dates "$big_day" --codepage GBK | sed -n 's/^matches=//p')
+((big_records >= 300000)) || fail "the large root holds $big_records records, not over 300,000"
 # The dump: the row number, then the fourteen record columns, TAB-separated.
 cell() { head -n 1 "$1" | cut -f "$(($2 + 1))"; }
 
@@ -170,14 +184,15 @@ column_x() {                       # the middle of grid column $1 (widths of the
   echo $((left + widths[$1] / 2))
 }
 
-# Clicks the cell of grid column $1 in row 1 and presses Ctrl+C until the caption announces
-# $2 (a load or query may still be running), then checks the clipboard (wine hands it to X a
-# moment later) and waits for the caption to come back.
-copy_and_check() {
-  local column=$1 expected=$2 what=$3 seen="" clipboard="" attempts=0 deadline=$((SECONDS + 60))
+# Runs the input $3... (a click on a cell, a key) and presses Ctrl+C until the caption announces
+# $1 (a load or query may still be running), then checks the clipboard (wine hands it to X a
+# moment later) and waits for the caption to come back; $2 says what was copied.
+input_and_copy() {
+  local expected=$1 what=$2 seen="" clipboard="" attempts=0 deadline=$((SECONDS + 60))
+  shift 2
   while ((SECONDS < deadline)); do
     attempts=$((attempts + 1))
-    click "$(column_x "$column")" "$grid_row1_y"
+    "$@"
     key ctrl+c
     for _ in $(seq 1 10); do
       seen=$(caption_now)
@@ -203,6 +218,28 @@ copy_and_check() {
     fail "$what: caption '$(caption_now)' after the copy notice, expected '$restored_caption'"
   echo "$what: copied '$expected' (Ctrl+C pressed $attempts times)"
 }
+# Clicks the cell of grid column $1 in row 1 and copies it: $2 expected, $3 what.
+copy_and_check() {
+  input_and_copy "$2" "$3" click "$(column_x "$1")" "$grid_row1_y"
+}
+
+# How long the window takes to answer a message, measured from outside right after an input
+# ($1 names it): printed, and over 500 ms fails.
+answer_bound_ms=500
+answer_after() {
+  local what=$1 answer
+  answer=$(KORLO_WINE_DISPLAY=$display timeout 180 cmake/wine-run.sh "$state" "$wine" "$probe" \
+    --repeat --timeout 5000 "$(caption_now)" 2>&1 | tr -d '\r' | sed -n 's/^answer_ms=//p') || true
+  [[ -n $answer ]] || fail "$what: the window did not answer within three minutes"
+  echo "$what: answered after $answer ms"
+  awk -v ms="$answer" -v bound="$answer_bound_ms" 'BEGIN { exit !(ms <= bound) }' ||
+    fail "$what: the window took $answer ms to answer, over $answer_bound_ms ms"
+}
+shift_click() {
+  x windowfocus --sync "$window" || true
+  x mousemove --window "$window" "$1" "$2" keydown shift click 1 keyup shift
+}
+row_y() { echo $((grid_row1_y + ($1 - 1) * 20)); }
 
 step "load"
 sleep 1 # the first paint
@@ -269,6 +306,41 @@ echo "export: $(wc -c <"$work/exported.csv") bytes, as logbench --export writes 
 step "screenshot"
 import -window "$window" "$screenshot"
 echo "$screenshot"
+
+step "a large result: $big_records records"
+click 260 68 # 关键词1 holds the value queried by: cleared
+key ctrl+a BackSpace
+click $((10 + 2 + 25 + 8)) $((100 + 290 + 2 + action * 17 + 8)) # the action: unticked
+click 145 31
+sleep 0.3
+key ctrl+a
+type_text "Z:${big_root//\//\\}"
+click 135 347
+key ctrl+l
+column=$(column_x 1)
+# The whole result is shown once Ctrl+End in the grid reaches its last row.
+click_and_end() {
+  click "$column" "$grid_row1_y"
+  key ctrl+End
+}
+input_and_copy "$big_records" "load, Ctrl+End, last row 序号" click_and_end
+click "$column" "$(row_y 3)"
+answer_after "click on row 3"
+click "$column" "$(row_y 5)"
+answer_after "click on row 5"
+shift_click "$column" "$(row_y 9)"
+answer_after "Shift+click on row 9"
+key Down
+answer_after "Down"
+key Next
+answer_after "Page Down"
+key ctrl+Home
+answer_after "Ctrl+Home"
+key ctrl+End
+answer_after "Ctrl+End"
+input_and_copy "$big_records" "Ctrl+End, last row 序号" true
+key shift+Up
+answer_after "Shift+Up"
 
 step "close"
 key alt+F4

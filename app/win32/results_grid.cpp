@@ -10,6 +10,18 @@ namespace app {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// The space left and right of a cell's text, at 96 dpi, as the list view itself leaves it.
+constexpr int kTextLeft = 5;
+constexpr int kTextRight = 2;
+
+// The rows from `a` to `b`, in either order.
+form::TRowRange Run(int a, int b) {
+  return form::TRowRange{std::min(a, b), std::max(a, b)};
+}
+
+bool Contains(form::TRowRange rows, int row) {
+  return row >= rows.first && row <= rows.last;
+}
 
 }  // namespace
 
@@ -25,7 +37,7 @@ ResultsGrid::~ResultsGrid() {
 HWND ResultsGrid::Create(HWND parent, int id, const RECT& bounds, HINSTANCE instance, HFONT font) {
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
-                              LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
+                              LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
                           bounds.left, bounds.top, bounds.right - bounds.left,
                           bounds.bottom - bounds.top, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
@@ -64,20 +76,15 @@ void ResultsGrid::SetColumns(std::span<const form::TGridColumn> columns) {
 
 void ResultsGrid::SetRowCount(int dataRows) {
   if (list_ == nullptr) return;
-  const int count = dataRows > 0 ? dataRows : 0;
-  const int focused = FocusedItem();
+  rows_ = std::max(dataRows, 0);
+  const auto cut = [this](int row) { return row > rows_ ? (rows_ > 0 ? rows_ : -1) : row; };
+  current_ = cut(current_);
+  anchor_ = cut(anchor_);
+  selection_.last = std::min(selection_.last, rows_);
+  if (selection_.Empty()) selection_ = form::TRowRange{};
   // Without LVSICF_NOINVALIDATEALL: every row shown is repainted from the new result.
-  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
-  // The list view drops a focused item that the new count cuts off: the current row moves to
-  // the new last row instead, as the grid's current row does.
-  if (focused >= count && count > 0) SetCurrentRow(count);
+  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_), 0);
   InvalidateRect(list_, nullptr, TRUE);
-}
-
-int ResultsGrid::FocusedItem() const {
-  if (list_ == nullptr) return -1;
-  return static_cast<int>(
-      SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
 }
 
 int ResultsGrid::ColumnCount() const {
@@ -85,38 +92,9 @@ int ResultsGrid::ColumnCount() const {
   return static_cast<int>(SendMessageW(header_, HDM_GETITEMCOUNT, 0, 0));
 }
 
-form::TRowRange ResultsGrid::SelectedRows() const {
-  form::TRowRange rows;
-  if (list_ == nullptr) return rows;
-  int item = -1;
-  while ((item = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(item),
-                                               LVNI_SELECTED))) >= 0) {
-    if (rows.Empty()) rows.first = item + 1;
-    rows.last = item + 1;
-  }
-  return rows;
-}
-
-int ResultsGrid::CurrentRow() const {
-  const int item = FocusedItem();
-  return item >= 0 ? item + 1 : -1;
-}
-
 void ResultsGrid::SetCurrentRow(int row) {
-  if (list_ == nullptr) return;
-  // A row out of range changes nothing, the selection included.
-  const int item = row - 1;
-  if (item < 0 || item >= ItemCount()) return;
-  LVITEMW none{};
-  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-  LVITEMW current{};
-  current.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  current.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
-               reinterpret_cast<LPARAM>(&current));
-  SendMessageW(list_, LVM_SETSELECTIONMARK, 0, item);
-  SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE);
+  if (list_ == nullptr || row < 1 || row > rows_) return;
+  Select(row, row, form::TRowRange{row, row}, row);
 }
 
 void ResultsGrid::Rescale(int oldDpi) {
@@ -154,60 +132,130 @@ void ResultsGrid::SetRowHeight() {
   if (count == 0) SendMessageW(list_, LVM_SETITEMCOUNT, 0, 0);
 }
 
-int ResultsGrid::ItemCount() const {
-  return static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+form::TRowRange ResultsGrid::RowsInView() const {
+  if (rows_ == 0) return form::TRowRange{};
+  const int top = static_cast<int>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0)) + 1;
+  // LVM_GETCOUNTPERPAGE counts the whole rows; the partly shown one below them is in view too.
+  const int shown = static_cast<int>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0));
+  return form::TRowRange{top, std::min(rows_, top + shown)};
 }
 
-void ResultsGrid::SelectRange(int from, int to) {
-  LVITEMW none{};
-  none.stateMask = LVIS_SELECTED;
-  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-  LVITEMW selected{};
-  selected.stateMask = LVIS_SELECTED;
-  selected.state = LVIS_SELECTED;
-  for (int item = std::min(from, to); item <= std::max(from, to); ++item) {
-    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
-                 reinterpret_cast<LPARAM>(&selected));
+void ResultsGrid::InvalidateRows(form::TRowRange rows, form::TRowRange inView) const {
+  const int first = std::max(rows.first, inView.first);
+  const int last = std::min(rows.last, inView.last);
+  if (last < first) return;
+  RECT top{};
+  top.left = LVIR_BOUNDS;
+  RECT bottom = top;
+  if (SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(first - 1),
+                   reinterpret_cast<LPARAM>(&top)) == FALSE ||
+      SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(last - 1),
+                   reinterpret_cast<LPARAM>(&bottom)) == FALSE) {
+    return;
   }
+  RECT client{};
+  GetClientRect(list_, &client);
+  const RECT area{client.left, top.top, client.right, bottom.bottom};
+  InvalidateRect(list_, &area, TRUE);
 }
 
-void ResultsGrid::PressRow(int item, bool extend) {
-  // A plain press makes the row current and the selection; with Shift the selection reaches
-  // from the current row to the pressed one and the current row stays.
-  const int current = FocusedItem();
-  rangeStart_ = extend && current >= 0 ? current : item;
-  SelectRange(rangeStart_, item);
-  if (!extend || current < 0) {
-    LVITEMW focused{};
-    focused.stateMask = LVIS_FOCUSED;
-    focused.state = LVIS_FOCUSED;
-    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
-                 reinterpret_cast<LPARAM>(&focused));
-    SendMessageW(list_, LVM_SETSELECTIONMARK, 0, item);
+void ResultsGrid::Select(int current, int anchor, form::TRowRange selection, int scrollTo) {
+  const int oldCurrent = current_;
+  const form::TRowRange oldSelection = selection_;
+  current_ = current;
+  anchor_ = anchor;
+  selection_ = selection;
+  if (scrollTo >= 1) {
+    SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(scrollTo - 1), FALSE);
   }
-  dragItem_ = item;
+  // Only the rows whose look changed, and of those only the ones in view (after the scroll, so
+  // that the rectangles are where the rows now are).
+  const form::TRowRange inView = RowsInView();
+  InvalidateRows(oldSelection, inView);
+  InvalidateRows(selection_, inView);
+  InvalidateRows(form::TRowRange{oldCurrent, oldCurrent}, inView);
+  InvalidateRows(form::TRowRange{current_, current_}, inView);
+}
+
+bool ResultsGrid::NavigationKey(WPARAM key) {
+  switch (key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+      SendMessageW(list_, WM_HSCROLL, MAKEWPARAM(key == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT, 0),
+                   0);
+      return true;
+    case VK_UP:
+    case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_HOME:
+    case VK_END:
+      break;
+    default:
+      return false;
+  }
+  if (rows_ == 0) return true;
+  // Without a current row, the moves start above the first row.
+  const long long from = current_ >= 1 ? current_ : 0;
+  const long long page =
+      std::max(1, static_cast<int>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0)));
+  long long to = from;
+  switch (key) {
+    case VK_UP:
+      to = from - 1;
+      break;
+    case VK_DOWN:
+      to = from + 1;
+      break;
+    case VK_PRIOR:
+      to = from - page;
+      break;
+    case VK_NEXT:
+      to = from + page;
+      break;
+    case VK_HOME:
+      to = 1;
+      break;
+    default:  // VK_END
+      to = rows_;
+      break;
+  }
+  const int row = static_cast<int>(std::clamp<long long>(to, 1, rows_));
+  const int anchor = GetKeyState(VK_SHIFT) < 0 && anchor_ >= 1 ? anchor_ : row;
+  Select(row, anchor, Run(anchor, row), row);
+  if (row != from) form_.GridSelectCell(form::TGridCell{0, row});
+  return true;
+}
+
+void ResultsGrid::PressRow(int row, bool extend) {
+  // A plain press makes the row current, the anchor and the selection; with Shift the selection
+  // reaches from the anchor to the pressed row and the current row stays.
+  if (extend && current_ >= 1) {
+    Select(current_, anchor_, Run(anchor_, row), -1);
+  } else {
+    Select(row, row, form::TRowRange{row, row}, -1);
+  }
+  dragRow_ = row;
   selecting_ = true;
   SetCapture(list_);
 }
 
 void ResultsGrid::DragTo(int y) {
-  // Dragging with the button held selects the rows from the current row to the one under the
-  // mouse, scrolling when the mouse leaves the rows above or below.
-  const int count = ItemCount();
+  // Dragging with the button held selects the rows from the anchor to the one under the mouse,
+  // scrolling when the mouse leaves the rows above or below.
   const int top = static_cast<int>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
   RECT row{};
   row.left = LVIR_BOUNDS;
-  if (count == 0 || SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(top),
+  if (rows_ == 0 || SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(top),
                                  reinterpret_cast<LPARAM>(&row)) == FALSE) {
     return;
   }
   const int height = std::max(1, static_cast<int>(row.bottom - row.top));
   const int offset = y - row.top;
-  const int item = std::clamp(top + (offset < 0 ? -1 : offset / height), 0, count - 1);
-  if (item == dragItem_) return;
-  dragItem_ = item;
-  SelectRange(rangeStart_, item);
-  SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE);
+  const int under = std::clamp(top + (offset < 0 ? -1 : offset / height), 0, rows_ - 1) + 1;
+  if (under == dragRow_) return;
+  dragRow_ = under;
+  Select(current_, anchor_, Run(anchor_, under), under);
 }
 
 void ResultsGrid::EndSelecting() {
@@ -241,8 +289,75 @@ LRESULT ResultsGrid::Notify(const NMHDR& header) {
     case LVN_ODFINDITEMW:
       // Typing letters does not search the rows.
       return -1;
+    case NM_CUSTOMDRAW:
+      return CustomDraw(
+          const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header)));
     default:
       return 0;
+  }
+}
+
+LRESULT ResultsGrid::CustomDraw(NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: {
+      paint_.columnWidths.resize(static_cast<std::size_t>(std::max(0, ColumnCount())));
+      for (std::size_t column = 0; column < paint_.columnWidths.size(); ++column) {
+        paint_.columnWidths[column] =
+            static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, column, 0));
+      }
+      paint_.focused = GetFocus() == list_;
+      GetClientRect(list_, &paint_.client);
+      return CDRF_NOTIFYITEMDRAW;
+    }
+    case CDDS_ITEMPREPAINT:
+      // The list view's own selection and focus never show, should it ever hold any: the grid
+      // draws the whole row and the list view draws nothing of it.
+      draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+      DrawRow(draw.nmcd.hdc, static_cast<int>(draw.nmcd.dwItemSpec) + 1);
+      return CDRF_SKIPDEFAULT;
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+void ResultsGrid::DrawRow(HDC dc, int row) {
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(row - 1),
+                   reinterpret_cast<LPARAM>(&bounds)) == FALSE) {
+    return;
+  }
+  // Selected rows as a report view shows them: the highlight colours while the grid has the
+  // focus, the face colours without it.
+  const bool selected = Contains(selection_, row);
+  int text = COLOR_WINDOWTEXT;
+  if (selected) {
+    FillRect(dc, &bounds, GetSysColorBrush(paint_.focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+    text = paint_.focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+  }
+  const COLORREF oldColour = SetTextColor(dc, GetSysColor(text));
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const int textLeft = scale_.ToNative(kTextLeft);
+  const int textRight = scale_.ToNative(kTextRight);
+  int left = bounds.left;
+  for (std::size_t column = 0; column < paint_.columnWidths.size(); ++column) {
+    // Centred in the row above its grid line.
+    RECT cell{left + textLeft, bounds.top, left + paint_.columnWidths[column] - textRight,
+              bounds.bottom - 1};
+    left += paint_.columnWidths[column];
+    if (cell.left >= paint_.client.right) break;
+    if (cell.right <= std::max(cell.left, paint_.client.left)) continue;
+    cellText_ = form_.GridCellText(static_cast<int>(column), row);
+    DrawTextW(dc, AsWide(cellText_), static_cast<int>(cellText_.size()), &cell,
+              DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  SetBkMode(dc, oldMode);
+  SetTextColor(dc, oldColour);
+  if (row == current_ && paint_.focused) {
+    // Inside the grid lines, which the list view draws over the rows afterwards, on the row's
+    // last pixel row and each column's last pixel column.
+    const RECT frame{bounds.left, bounds.top, bounds.right - 1, bounds.bottom - 1};
+    DrawFocusRect(dc, &frame);
   }
 }
 
@@ -272,7 +387,7 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
       const bool extend = form::Holds(shift, form::TShift::kShift);
       if (!extend && cell.row >= 1) form_.GridSelectCell(cell);
       SetFocus(window);
-      if (cell.row >= 1) PressRow(cell.row - 1, extend);
+      if (cell.row >= 1) PressRow(cell.row, extend);
       form_.GridMouseDown(form::TMouseButton::kLeft, shift, cell);
       return 0;
     }
@@ -317,8 +432,17 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
       }
       break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      // Not passed on: the list view would draw a focus of its own, and might pick an item to
+      // give it to. The selection's colours and the focus frame follow the grid's focus.
+      const form::TRowRange inView = RowsInView();
+      InvalidateRows(selection_, inView);
+      InvalidateRows(form::TRowRange{current_, current_}, inView);
+      return 0;
+    }
     case WM_CONTEXTMENU: {
-      // From the keyboard (-1) on the focused row; from the mouse on the cell under it.
+      // From the keyboard (-1) on the current row; from the mouse on the cell under it.
       form::TGridCell cell{0, CurrentRow()};
       if (lParam != -1) {
         POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -332,11 +456,12 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSKEYDOWN: {
       if (consumedKeys_.KeyDown(form_.GridKeyDown(KeyFromVirtualKey(wParam), ShiftState())))
         return 0;
-      const int before = FocusedItem();
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-      const int after = FocusedItem();
-      if (after >= 0 && after != before) form_.GridSelectCell(form::TGridCell{0, after + 1});
-      return result;
+      if (message == WM_KEYDOWN) {
+        if (NavigationKey(wParam)) return 0;
+        // Not passed on either: keys with which the list view would select items of its own.
+        if (wParam == VK_SPACE || (wParam == 'A' && GetKeyState(VK_CONTROL) < 0)) return 0;
+      }
+      break;
     }
     case WM_CHAR:
     case WM_SYSCHAR:

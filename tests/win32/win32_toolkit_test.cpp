@@ -12,8 +12,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <utility>
@@ -162,6 +164,81 @@ class Win32ToolkitTest : public ::testing::Test {
                  keys | (right ? MK_RBUTTON : MK_LBUTTON), PointParam(point));
     PostMessageW(window, right ? WM_RBUTTONUP : WM_LBUTTONUP, keys, PointParam(point));
     toolkit_.ProcessPendingEvents();
+  }
+
+  // A key pressed in the grid as the system posts it, with Shift and Ctrl held as `shift` says
+  // in the thread's keyboard state, handled as the message loop handles it.
+  void PressKey(WPARAM key, form::TShift shift = form::TShift::kNone) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE shiftWas = keys[VK_SHIFT];
+    const BYTE controlWas = keys[VK_CONTROL];
+    keys[VK_SHIFT] = form::Holds(shift, form::TShift::kShift) ? 0x80 : 0;
+    keys[VK_CONTROL] = form::Holds(shift, form::TShift::kCtrl) ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageW(Get(TControl::StringGrid1), WM_KEYDOWN, key, 1);
+    toolkit_.ProcessPendingEvents();
+    keys[VK_SHIFT] = shiftWas;
+    keys[VK_CONTROL] = controlWas;
+    SetKeyboardState(keys);
+  }
+
+  // A press of the left (or right) button on a grid cell with `keys` held, as the system posts
+  // it; `whileHeld` runs after the press has been handled and before the release is posted.
+  void PressCell(form::TGridCell cell, WPARAM keys, bool right = false,
+                 const std::function<void()>& whileHeld = {}) {
+    HWND grid = Get(TControl::StringGrid1);
+    const LPARAM point = PointParam(CellCentre(cell.column, cell.row));
+    PostMessageW(grid, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN,
+                 keys | (right ? MK_RBUTTON : MK_LBUTTON), point);
+    toolkit_.ProcessPendingEvents();
+    if (whileHeld) whileHeld();
+    PostMessageW(grid, right ? WM_RBUTTONUP : WM_LBUTTONUP, keys, point);
+    toolkit_.ProcessPendingEvents();
+  }
+
+  // What the grid and the form hold about the grid's rows.
+  struct GridState {
+    int current = -1;
+    form::TRowRange selected;
+    form::TGridCell stored;  // the form's stored cell, which Ctrl+C copies
+    friend bool operator==(const GridState&, const GridState&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const GridState& state) {
+      return out << "current " << state.current << ", selected " << state.selected.first << ".."
+                 << state.selected.last << ", stored cell (" << state.stored.column << ", "
+                 << state.stored.row << ")";
+    }
+  };
+  GridState Grid() {
+    return GridState{
+        toolkit_.GridCurrentRow(), toolkit_.GridSelectedRows(),
+        form::TGridCell{Form().State().FLastClickedCol, Form().State().FLastClickedRow}};
+  }
+  void StoreCell(form::TGridCell cell) {
+    Form().State().FLastClickedCol = cell.column;
+    Form().State().FLastClickedRow = cell.row;
+  }
+
+  // The grid with `rows` data rows and nothing current, selected or stored.
+  void StartGrid(int rows) {
+    toolkit_.SetGridRowCount(0);
+    toolkit_.SetGridRowCount(rows);
+    StoreCell({});
+  }
+
+  // The list view itself never holds a selected or a focused item: the grid keeps its own.
+  void ExpectListViewHoldsNoSelection() const {
+    HWND grid = Get(TControl::StringGrid1);
+    EXPECT_EQ(SendMessageW(grid, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(grid, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+  }
+
+  // The first and the last data row that the grid shows whole.
+  form::TRowRange RowsInView() const {
+    HWND grid = Get(TControl::StringGrid1);
+    const int top = static_cast<int>(SendMessageW(grid, LVM_GETTOPINDEX, 0, 0)) + 1;
+    const int page = static_cast<int>(SendMessageW(grid, LVM_GETCOUNTPERPAGE, 0, 0));
+    return form::TRowRange{top, top + page - 1};
   }
 
   // The form shows `count` records "acc1".."accN" in its grid.
@@ -365,13 +442,6 @@ TEST_F(Win32ToolkitTest, TheGridsCurrentRowRoundTripsAndStaysWithinTheRows) {
     EXPECT_EQ(toolkit_.GridSelectedRows(), (form::TRowRange{7, 7}));
   }
 
-  toolkit_.SetGridCurrentRow(40);
-  toolkit_.SetGridRowCount(60);
-  EXPECT_EQ(toolkit_.GridCurrentRow(), 40);
-  toolkit_.SetGridRowCount(3);  // cuts the current row off: it moves to the last row
-  EXPECT_EQ(toolkit_.GridCurrentRow(), 3);
-  EXPECT_EQ(toolkit_.GridSelectedRows(), (form::TRowRange{3, 3}));
-
   // Through the form: a shorter result.
   ShowRecords(50);
   toolkit_.SetGridCurrentRow(45);
@@ -380,14 +450,299 @@ TEST_F(Win32ToolkitTest, TheGridsCurrentRowRoundTripsAndStaysWithinTheRows) {
   EXPECT_EQ(toolkit_.GridSelectedRows(), (form::TRowRange{4, 4}));
 }
 
-TEST_F(Win32ToolkitTest, ShiftPressSelectsFromTheCurrentRow) {
+TEST_F(Win32ToolkitTest, ANewRowCountCutsTheCurrentRowAndTheSelectionToTheRowsThatRemain) {
+  ShowRecords(8);
+  const struct {
+    const char* name;
+    int rows;
+    GridState after;  // the stored cell is not the grid's: it stays
+  } cases[] = {
+      {"more rows: nothing changes", 60, {6, {3, 6}, {}}},
+      {"the same rows", 8, {6, {3, 6}, {}}},
+      {"cut inside the run", 5, {5, {3, 5}, {}}},
+      {"cut at the run's first row", 3, {3, {3, 3}, {}}},
+      {"cut above the run", 2, {2, {}, {}}},
+      {"no rows", 0, {-1, {}, {}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartGrid(8);
+    toolkit_.SetGridCurrentRow(3);
+    for (int i = 0; i < 3; ++i)
+      PressKey(VK_DOWN, form::TShift::kShift);
+    ASSERT_EQ(Grid(), (GridState{6, {3, 6}, {0, 6}}));
+    StoreCell({});
+    toolkit_.SetGridRowCount(c.rows);
+    EXPECT_EQ(Grid(), c.after);
+    ExpectListViewHoldsNoSelection();
+  }
+  // The anchor is cut with the rows: Shift+Up after a cut to 5 runs from row 3 again.
+  StartGrid(8);
+  toolkit_.SetGridCurrentRow(3);
+  for (int i = 0; i < 3; ++i)
+    PressKey(VK_DOWN, form::TShift::kShift);
+  toolkit_.SetGridRowCount(5);
+  PressKey(VK_UP, form::TShift::kShift);
+  EXPECT_EQ(Grid(), (GridState{4, {3, 4}, {0, 4}}));
+}
+
+TEST_F(Win32ToolkitTest, APressMakesItsRowCurrentAndShiftSelectsFromTheAnchor) {
+  ShowRecords(8);
+  struct Press {
+    form::TGridCell cell;
+    WPARAM keys = 0;
+    bool right = false;
+  };
+  const struct {
+    const char* name;
+    std::vector<Press> presses;
+    GridState after;
+  } cases[] = {
+      {"a press", {{{2, 4}}}, {4, {4, 4}, {2, 4}}},
+      {"a second press moves the row", {{{2, 4}}, {{1, 6}}}, {6, {6, 6}, {1, 6}}},
+      {"Shift+press below", {{{2, 4}}, {{1, 7}, MK_SHIFT}}, {4, {4, 7}, {1, 7}}},
+      {"Shift+press above", {{{2, 4}}, {{3, 2}, MK_SHIFT}}, {4, {2, 4}, {3, 2}}},
+      {"a second Shift+press keeps the anchor",
+       {{{2, 4}}, {{1, 7}, MK_SHIFT}, {{1, 1}, MK_SHIFT}},
+       {4, {1, 4}, {1, 1}}},
+      {"Shift+press with no current row selects the pressed row",
+       {{{1, 3}, MK_SHIFT}},
+       {3, {3, 3}, {1, 3}}},
+      {"Ctrl+press is a plain press", {{{2, 4}}, {{1, 6}, MK_CONTROL}}, {6, {6, 6}, {1, 6}}},
+      {"a right press selects nothing", {{{2, 4}}, {{1, 6}, 0, true}}, {4, {4, 4}, {1, 6}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    toolkit_.menuChoice = std::nullopt;
+    StartGrid(8);
+    for (std::size_t i = 0; i < c.presses.size(); ++i) {
+      const Press& press = c.presses[i];
+      // The last press has done everything before its button is released.
+      const bool last = i + 1 == c.presses.size();
+      PressCell(press.cell, press.keys, press.right, [&] {
+        if (last) {
+          EXPECT_EQ(Grid(), c.after) << "before the release";
+        }
+      });
+    }
+    EXPECT_EQ(Grid(), c.after);
+    ExpectListViewHoldsNoSelection();
+  }
+}
+
+TEST_F(Win32ToolkitTest, ADragExtendsTheSelectionFromTheAnchorAndScrolls) {
+  ShowRecords(300);
+  toolkit_.SetGridCurrentRow(1);
+  HWND grid = Get(TControl::StringGrid1);
+  const auto move = [&](LONG y) {
+    PostMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, PointParam(POINT{CellCentre(1, 1).x, y}));
+    toolkit_.ProcessPendingEvents();
+  };
+  PostMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(CellCentre(1, 3)));
+  toolkit_.ProcessPendingEvents();
+  move(CellCentre(1, 6).y);
+  EXPECT_EQ(Grid(), (GridState{3, {3, 6}, {1, 3}}));
+  move(CellCentre(1, 2).y);  // back past the pressed row
+  EXPECT_EQ(Grid(), (GridState{3, {2, 3}, {1, 3}}));
+
+  // Below the rows: each move selects one row further and scrolls it into view.
+  RECT client{};
+  GetClientRect(grid, &client);
+  const int page = RowsInView().last;
+  for (int i = 0; i < 2 * page; ++i)
+    move(client.bottom + 5);
+  const form::TRowRange reached = toolkit_.GridSelectedRows();
+  EXPECT_EQ(reached.first, 3);
+  EXPECT_GT(reached.last, 2 * page);
+  EXPECT_EQ(RowsInView().last, reached.last);
+  EXPECT_EQ(toolkit_.GridCurrentRow(), 3);
+
+  // Released, the mouse selects nothing more.
+  PostMessageW(grid, WM_LBUTTONUP, 0, PointParam(POINT{CellCentre(1, 1).x, client.bottom + 5}));
+  toolkit_.ProcessPendingEvents();
+  move(client.bottom + 5);
+  EXPECT_EQ(toolkit_.GridSelectedRows(), reached);
+  ExpectListViewHoldsNoSelection();
+}
+
+TEST_F(Win32ToolkitTest, NavigationKeysMoveTheCurrentRowAndShiftExtendsFromTheAnchor) {
+  ShowRecords(5);  // the form's cells; the row counts below are the grid's alone
+  using form::TShift;
+  constexpr TShift kShift = TShift::kShift;
+  constexpr TShift kCtrl = TShift::kCtrl;
+  struct Key {
+    WPARAM key;
+    TShift shift = TShift::kNone;
+  };
+  for (const int rows : {60, 2'000'000}) {
+    SCOPED_TRACE(::testing::Message() << rows << " rows");
+    StartGrid(rows);
+    const int page = RowsInView().last;  // the rows shown whole, from the top
+    ASSERT_GT(page, 5);
+    const int mid = rows / 2;
+    const struct {
+      const char* name;
+      int start;  // made current, the anchor and the selection first
+      std::vector<Key> keys;
+      int current;
+      form::TRowRange selected;
+    } cases[] = {
+        {"Down", 10, {{VK_DOWN}}, 11, {11, 11}},
+        {"Up", 10, {{VK_UP}}, 9, {9, 9}},
+        {"Up on the first row", 1, {{VK_UP}}, 1, {1, 1}},
+        {"Down on the last row", rows, {{VK_DOWN}}, rows, {rows, rows}},
+        {"Page Down", 10, {{VK_NEXT}}, 10 + page, {10 + page, 10 + page}},
+        {"Page Up", mid, {{VK_PRIOR}}, mid - page, {mid - page, mid - page}},
+        {"Page Up near the top", 3, {{VK_PRIOR}}, 1, {1, 1}},
+        {"Page Down near the end", rows - 2, {{VK_NEXT}}, rows, {rows, rows}},
+        {"Home", mid, {{VK_HOME}}, 1, {1, 1}},
+        {"End", mid, {{VK_END}}, rows, {rows, rows}},
+        {"Ctrl+Home", mid, {{VK_HOME, kCtrl}}, 1, {1, 1}},
+        {"Ctrl+End", 1, {{VK_END, kCtrl}}, rows, {rows, rows}},
+        {"Shift+Down", 10, {{VK_DOWN, kShift}}, 11, {10, 11}},
+        {"Shift+Up", 10, {{VK_UP, kShift}}, 9, {9, 10}},
+        {"Shift+Page Down", 10, {{VK_NEXT, kShift}}, 10 + page, {10, 10 + page}},
+        {"Shift+Page Up", mid, {{VK_PRIOR, kShift}}, mid - page, {mid - page, mid}},
+        {"Shift+Home", mid, {{VK_HOME, kShift}}, 1, {1, mid}},
+        {"Shift+End", mid, {{VK_END, kShift}}, rows, {mid, rows}},
+        {"Ctrl+End, then Shift+Ctrl+Home selects every row",
+         mid,
+         {{VK_END, kCtrl}, {VK_HOME, kShift | kCtrl}},
+         1,
+         {1, rows}},
+        {"Shift+Ctrl+End", 1, {{VK_END, kShift | kCtrl}}, rows, {1, rows}},
+        {"Shift+Down twice, then Shift+Up",
+         10,
+         {{VK_DOWN, kShift}, {VK_DOWN, kShift}, {VK_UP, kShift}},
+         11,
+         {10, 11}},
+        {"Shift+Down, then Shift+Up past the anchor",
+         10,
+         {{VK_DOWN, kShift}, {VK_UP, kShift}, {VK_UP, kShift}},
+         9,
+         {9, 10}},
+        {"Shift+Down, then Down drops the run", 10, {{VK_DOWN, kShift}, {VK_DOWN}}, 12, {12, 12}},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      toolkit_.SetGridCurrentRow(c.start);
+      ASSERT_EQ(toolkit_.GridCurrentRow(), c.start);
+      const form::TGridCell unmoved{5, 5};
+      StoreCell(unmoved);
+      for (const Key& key : c.keys)
+        PressKey(key.key, key.shift);
+      // A move selects column 0 of the new row in the form; a key that moves nothing, nothing.
+      const form::TGridCell stored = c.current != c.start ? form::TGridCell{0, c.current} : unmoved;
+      EXPECT_EQ(Grid(), (GridState{c.current, c.selected, stored}));
+      const form::TRowRange inView = RowsInView();
+      EXPECT_TRUE(c.current >= inView.first && c.current <= inView.last)
+          << "rows " << inView.first << ".." << inView.last << " in view";
+      ExpectListViewHoldsNoSelection();
+    }
+    // With no current row, the keys start above the first row.
+    StartGrid(rows);
+    PressKey(VK_DOWN);
+    EXPECT_EQ(Grid(), (GridState{1, {1, 1}, {0, 1}}));
+  }
+}
+
+TEST_F(Win32ToolkitTest, LeftAndRightScrollTheColumnsAndLeaveTheRows) {
   ShowRecords(8);
   HWND grid = Get(TControl::StringGrid1);
-  Click(grid, CellCentre(1, 4));
-  EXPECT_EQ(toolkit_.GridCurrentRow(), 4);
-  Click(grid, CellCentre(1, 2), MK_SHIFT);  // from the current row up to the pressed one
-  EXPECT_EQ(toolkit_.GridSelectedRows(), (form::TRowRange{2, 4}));
-  EXPECT_EQ(toolkit_.GridCurrentRow(), 4);
+  RECT client{};
+  GetClientRect(grid, &client);
+  int columns = 0;
+  for (int c = 0; c < 15; ++c)
+    columns += static_cast<int>(SendMessageW(grid, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+  ASSERT_GT(columns, client.right) << "the columns must be wider than the grid";
+  toolkit_.SetGridCurrentRow(4);
+  StoreCell({});
+  const GridState before = Grid();
+  const auto scrolled = [&] { return GetScrollPos(grid, SB_HORZ); };
+  EXPECT_EQ(scrolled(), 0);
+  PressKey(VK_RIGHT);
+  PressKey(VK_RIGHT);
+  const int right = scrolled();
+  EXPECT_GT(right, 0);
+  PressKey(VK_LEFT);
+  EXPECT_LT(scrolled(), right);
+  EXPECT_EQ(Grid(), before);
+  ExpectListViewHoldsNoSelection();
+}
+
+// The grid draws its rows itself: the selected ones in the highlight colours across the whole
+// row, the others as the window, whatever the list view itself holds.
+TEST_F(Win32ToolkitTest, TheGridDrawsTheSelectionAcrossWholeRowsAndNothingOfTheListViews) {
+  ShowRecords(8);
+  HWND grid = Get(TControl::StringGrid1);
+  RECT client{};
+  GetClientRect(grid, &client);
+  // The client area drawn as the list view paints it, into a bitmap of ours.
+  const auto draw = [&] {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    // The background as the list view's own paint erases it (printing does not erase).
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    SendMessageW(grid, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> copy(pixels, pixels + client.right * client.bottom);
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return copy;
+  };
+  // A pixel's colour as a COLORREF (the bitmap holds 0x00RRGGBB).
+  const auto colourAt = [&](const std::vector<std::uint32_t>& pixels, LONG x, LONG y) {
+    const std::uint32_t pixel = pixels[static_cast<std::size_t>(y * client.right + x)];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+  };
+
+  PressCell({1, 3}, 0);
+  PressCell({1, 5}, MK_SHIFT);
+  ASSERT_EQ(toolkit_.GridSelectedRows(), (form::TRowRange{3, 5}));
+  // Should the list view ever hold a selection and a focus of its own, they do not show.
+  LVITEMW own{};
+  own.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  own.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(grid, LVM_SETITEMSTATE, 6, reinterpret_cast<LPARAM>(&own));  // row 7
+
+  const bool focused = GetFocus() == grid;
+  const COLORREF highlight = GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+  const COLORREF window = GetSysColor(COLOR_WINDOW);
+  const std::vector<std::uint32_t> pixels = draw();
+  // An empty cell in the middle of the grid, and the last pixels of the client area's width.
+  const LONG xs[] = {CellCentre(4, 1).x, client.right - 3};
+  for (int row = 1; row <= 8; ++row) {
+    SCOPED_TRACE(::testing::Message() << "row " << row);
+    const LONG y = CellCentre(0, row).y;
+    for (const LONG x : xs)
+      EXPECT_EQ(colourAt(pixels, x, y), row >= 3 && row <= 5 ? highlight : window) << "x " << x;
+  }
+  // The focus frame, on the current row only, while the grid has the focus: its top edge differs
+  // from the row's colour somewhere, other rows' tops do not.
+  const auto topEdgeMarked = [&](int row, COLORREF fill) {
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageW(grid, LVM_GETITEMRECT, static_cast<WPARAM>(row - 1),
+                 reinterpret_cast<LPARAM>(&bounds));
+    for (LONG x = CellCentre(4, row).x - 10; x < CellCentre(4, row).x + 10; ++x)
+      if (colourAt(pixels, x, bounds.top) != fill) return true;
+    return false;
+  };
+  EXPECT_EQ(topEdgeMarked(3, highlight), focused);
+  EXPECT_FALSE(topEdgeMarked(4, highlight));
+  EXPECT_FALSE(topEdgeMarked(7, window));
+  own.state = 0;
+  SendMessageW(grid, LVM_SETITEMSTATE, 6, reinterpret_cast<LPARAM>(&own));
 }
 
 TEST_F(Win32ToolkitTest, TheGridShowsTheFormsCellTexts) {
@@ -488,16 +843,7 @@ TEST_F(Win32ToolkitTest, TheCopyNoticeTimerTicksOnce) {
   ShowRecords(3);
   HWND grid = Get(TControl::StringGrid1);
   Click(grid, CellCentre(1, 3));
-  // Ctrl+C in the grid, with Ctrl held in the thread's keyboard state.
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  const BYTE control = keys[VK_CONTROL];
-  keys[VK_CONTROL] = 0x80;
-  SetKeyboardState(keys);
-  PostMessageW(grid, WM_KEYDOWN, 'C', 1);
-  toolkit_.ProcessPendingEvents();
-  keys[VK_CONTROL] = control;
-  SetKeyboardState(keys);
+  PressKey('C', form::TShift::kCtrl);
   ASSERT_EQ(toolkit_.Caption(), u"已复制: acc3");
 
   EXPECT_TRUE(PumpUntil([&] { return toolkit_.Caption() == form::kRestoredCaption; }))
