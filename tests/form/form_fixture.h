@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +34,13 @@ class DefaultRootRedirect : public platform::IFileSystem {
   }
   void ReadWholeFile(std::u16string_view path, std::string& bytes) const override {
     platform::NativeFileSystem().ReadWholeFile(Map(path), bytes);
+  }
+  std::unique_ptr<platform::IFileReader> OpenForReading(std::u16string_view path,
+                                                        std::uint64_t offset) const override {
+    return platform::NativeFileSystem().OpenForReading(Map(path), offset);
+  }
+  std::optional<platform::TFileStamp> StampOf(std::u16string_view path) const override {
+    return platform::NativeFileSystem().StampOf(Map(path));
   }
 
  private:
