@@ -2,7 +2,8 @@
 //
 //   logbench --root ROOT --dates D1[,D2...] [--codepage NAME]
 //            [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1] [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]
-//            [--toggle I[,J...]] [--queries N] [--threads N] [--dump FILE] [--export FILE]
+//            [--toggle I[,J...]] [--queries N] [--threads N] [--follow SECONDS]
+//            [--dump FILE] [--export FILE]
 //
 // The root goes through the root test and the day-folder scan, the named folders are selected,
 // the actions toggled in order from the start state, the query inputs set (defaults as the
@@ -19,6 +20,10 @@
 // --dump FILE writes the result list as UTF-8, one record a line (LF), the fifteen grid
 // columns in grid order (row number first) joined by TAB.
 // --export FILE writes the result list exactly as the window's CSV export does.
+// --follow SECONDS: after the load and the queries, reads what changed in the loaded folders
+// every 500 ms for SECONDS, as the window's following does, and prints a line a refresh:
+//   refresh=N added=… records=… matches=… read_bytes=… ms=…  (added: records after less before)
+// --dump and --export then write the final state.
 // Exit status: 0 after a successful load, 1 when the load failed (the error, naming the file,
 // on stderr), 2 on a usage error.
 
@@ -33,6 +38,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/headless_window.h"
@@ -102,6 +108,7 @@ struct Options {
   std::vector<int> toggles;
   int queries = 3;
   std::optional<unsigned> threads;
+  int followSeconds = 0;
   std::string dumpFile;
   std::string exportFile;
 };
@@ -172,6 +179,9 @@ Options ParseOptions(int argc, char** argv) {
       const int threads = ParseInt(option, value);
       if (threads < 0) throw UsageError("--threads cannot be negative");
       options.threads = static_cast<unsigned>(threads);
+    } else if (option == "--follow") {
+      options.followSeconds = ParseInt(option, value);
+      if (options.followSeconds < 0) throw UsageError("--follow cannot be negative");
     } else if (option == "--dump") {
       options.dumpFile = value;
     } else if (option == "--export") {
@@ -257,6 +267,21 @@ int Run(const Options& options) {
   std::sort(queryMs.begin(), queryMs.end());
   const double medianQueryMs = queryMs.empty() ? 0.0 : queryMs[queryMs.size() / 2];
 
+  if (options.followSeconds > 0) {
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(options.followSeconds);
+    for (int refreshes = 1; Clock::now() < end; ++refreshes) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      const Clock::time_point start = Clock::now();
+      const core::TLogAnalyzer::TRefresh refresh = analyzer.RefreshLoadedLogs();
+      std::printf("refresh=%d added=%lld records=%zu matches=%zu read_bytes=%llu ms=%.1f\n",
+                  refreshes, static_cast<long long>(refresh.recordsAfter - refresh.recordsBefore),
+                  analyzer.State().FAllLogs.size(), analyzer.State().FFilteredLogs.size(),
+                  static_cast<unsigned long long>(refresh.bytesRead),
+                  Milliseconds(Clock::now() - start));
+      std::fflush(stdout);
+    }
+  }
+
   if (!options.dumpFile.empty()) WriteDump(options.dumpFile, analyzer.State().FFilteredLogs);
   if (!options.exportFile.empty()) {
     core::TResultExport exported(analyzer.State().FFilteredLogs, core::TExportFormat::kCsv,
@@ -292,7 +317,7 @@ int main(int argc, char** argv) {
                  "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
                  "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
                  "                [--toggle I[,J...]] [--queries N] [--threads N]\n"
-                 "                [--dump FILE] [--export FILE]\n";
+                 "                [--follow SECONDS] [--dump FILE] [--export FILE]\n";
     return kExitUsage;
   }
   try {

@@ -73,6 +73,7 @@ class TLogAnalyzer {
     bool changed = false;
     std::int64_t recordsBefore = 0;
     std::int64_t recordsAfter = 0;
+    std::uint64_t bytesRead = 0;  // of the files read, from where each read began
   };
   // Reads what changed in the loaded day folders (and `newFolders`, which join them at the end)
   // since they were read: bytes appended to a file (its unfinished last line again with its
@@ -179,6 +180,7 @@ class TLogAnalyzer {
   struct TReadCounts {
     std::int64_t records = 0;
     std::int64_t yieldCounter = 0;  // records read from disk, for the yields
+    std::uint64_t bytes = 0;        // read from disk
   };
 
   TReadPlan PlanReads(const std::vector<std::u16string>& folderNames) const;

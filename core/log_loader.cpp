@@ -178,6 +178,8 @@ TLoadedFile TLogAnalyzer::ReadPlannedFile(const TPlannedFile& planned, TReadAhea
     }
   }
   file.tally = ahead.Tally(planned.read);
+  const std::uint64_t from = file.tally.whole ? 0 : planned.previous->tally.completeEnd;
+  counts.bytes += file.tally.stamp.size > from ? file.tally.stamp.size - from : 0;
   if (!file.tally.whole && planned.previous != nullptr) {
     // Read on from the end of the complete lines: the lines before stay as they were read, the
     // unfinished last line is read again with its rest.
@@ -312,6 +314,7 @@ TLogAnalyzer::TRefresh TLogAnalyzer::RefreshLoadedLogs(
   loaded_ = std::move(read);
   refresh.changed = true;
   refresh.recordsAfter = counts.records;
+  refresh.bytesRead = counts.bytes;
   window_.UpdateStatusBar();
   ApplyFilter();
   return refresh;
