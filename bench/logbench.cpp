@@ -2,8 +2,8 @@
 //
 //   logbench --root ROOT --dates D1[,D2...] [--codepage NAME]
 //            [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1] [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]
-//            [--toggle I[,J...]] [--queries N] [--threads N] [--follow SECONDS]
-//            [--dump FILE] [--export FILE]
+//            [--toggle I[,J...]] [--queries N] [--threads N] [--then-dates D1[,D2...]]
+//            [--follow SECONDS] [--dump FILE] [--export FILE]
 //
 // The root goes through the root test and the day-folder scan, the named folders are selected,
 // the actions toggled in order from the start state, the query inputs set (defaults as the
@@ -20,9 +20,15 @@
 // --dump FILE writes the result list as UTF-8, one record a line (LF), the fifteen grid
 // columns in grid order (row number first) joined by TAB.
 // --export FILE writes the result list exactly as the window's CSV export does.
-// --follow SECONDS: after the load and the queries, reads what changed in the loaded folders
-// every 500 ms for SECONDS, as the window's following does, and prints a line a refresh:
+// --then-dates D1[,D2...]: after the queries, selects these day folders instead and loads
+// again, as the load button does after the date selection changed (keeping the files it has
+// read): then_load_ms, then_records.
+// --follow SECONDS: after that, reads what changed in the loaded folders every 500 ms for
+// SECONDS, as the window's following does, and prints a line a refresh:
 //   refresh=N added=… records=… matches=… read_bytes=… ms=…  (added: records after less before)
+// then follow_max_yield_gap_ms (over the refreshes' yields), follow_read_mib, and
+// follow_peak_growth_mib and follow_resident_growth_mib (how much the peak and the present
+// resident memory grew while following).
 // --dump and --export then write the final state.
 // Exit status: 0 after a successful load, 1 when the load failed (the error, naming the file,
 // on stderr), 2 on a usage error.
@@ -75,6 +81,13 @@ class BenchWindow : public core::THeadlessWindow {
     lastYield_.reset();
   }
   long long Yields() const { return yields_; }
+  // A stretch of work measured on its own (one refresh): the time from its start to its first
+  // yield and from its last yield to its end count as gaps, the time between stretches does not.
+  void BeginStretch() { lastYield_ = Clock::now(); }
+  void EndStretch() {
+    Yield();
+    lastYield_.reset();
+  }
   double MaxGapMs() const { return Milliseconds(maxGap_); }
 
   void Yield() override {
@@ -108,6 +121,7 @@ struct Options {
   std::vector<int> toggles;
   int queries = 3;
   std::optional<unsigned> threads;
+  std::vector<std::u16string> thenDates;
   int followSeconds = 0;
   std::string dumpFile;
   std::string exportFile;
@@ -179,6 +193,10 @@ Options ParseOptions(int argc, char** argv) {
       const int threads = ParseInt(option, value);
       if (threads < 0) throw UsageError("--threads cannot be negative");
       options.threads = static_cast<unsigned>(threads);
+    } else if (option == "--then-dates") {
+      for (const std::string& date : SplitCommas(value)) {
+        options.thenDates.push_back(platform::Utf8ToUtf16(date));
+      }
     } else if (option == "--follow") {
       options.followSeconds = ParseInt(option, value);
       if (options.followSeconds < 0) throw UsageError("--follow cannot be negative");
@@ -267,12 +285,31 @@ int Run(const Options& options) {
   std::sort(queryMs.begin(), queryMs.end());
   const double medianQueryMs = queryMs.empty() ? 0.0 : queryMs[queryMs.size() / 2];
 
+  if (!options.thenDates.empty()) {
+    if (!window.SelectDates(options.thenDates)) {
+      std::cerr << "logbench: a day folder named in --then-dates is not in the date list\n";
+      return kExitUsage;
+    }
+    analyzer.State().FIsDataLoaded = false;  // as a click in the date list leaves it
+    const Clock::time_point start = Clock::now();
+    analyzer.LoadLogData();
+    std::printf("then_load_ms=%.1f\n", Milliseconds(Clock::now() - start));
+    std::printf("then_records=%zu\n", analyzer.State().FAllLogs.size());
+  }
+
   if (options.followSeconds > 0) {
+    const std::uint64_t peakBefore = platform::PeakResidentBytes();
+    const std::uint64_t residentBefore = platform::ResidentBytes();
+    std::uint64_t readBytes = 0;
+    window.StartMeasuring();
     const Clock::time_point end = Clock::now() + std::chrono::seconds(options.followSeconds);
     for (int refreshes = 1; Clock::now() < end; ++refreshes) {
       std::this_thread::sleep_for(std::chrono::milliseconds(500));
       const Clock::time_point start = Clock::now();
+      window.BeginStretch();
       const core::TLogAnalyzer::TRefresh refresh = analyzer.RefreshLoadedLogs();
+      window.EndStretch();
+      readBytes += refresh.bytesRead;
       std::printf("refresh=%d added=%lld records=%zu matches=%zu read_bytes=%llu ms=%.1f\n",
                   refreshes, static_cast<long long>(refresh.recordsAfter - refresh.recordsBefore),
                   analyzer.State().FAllLogs.size(), analyzer.State().FFilteredLogs.size(),
@@ -280,6 +317,14 @@ int Run(const Options& options) {
                   Milliseconds(Clock::now() - start));
       std::fflush(stdout);
     }
+    std::printf("follow_max_yield_gap_ms=%.1f\n", window.MaxGapMs());
+    std::printf("follow_read_mib=%.2f\n", static_cast<double>(readBytes) / (1024.0 * 1024.0));
+    const auto mib = [](std::uint64_t after, std::uint64_t before) {
+      return (static_cast<double>(after) - static_cast<double>(before)) / (1024.0 * 1024.0);
+    };
+    std::printf("follow_peak_growth_mib=%.2f\n", mib(platform::PeakResidentBytes(), peakBefore));
+    std::printf("follow_resident_growth_mib=%.2f\n",
+                mib(platform::ResidentBytes(), residentBefore));
   }
 
   if (!options.dumpFile.empty()) WriteDump(options.dumpFile, analyzer.State().FFilteredLogs);
@@ -317,7 +362,8 @@ int main(int argc, char** argv) {
                  "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
                  "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
                  "                [--toggle I[,J...]] [--queries N] [--threads N]\n"
-                 "                [--follow SECONDS] [--dump FILE] [--export FILE]\n";
+                 "                [--then-dates D1[,D2...]] [--follow SECONDS]\n"
+                 "                [--dump FILE] [--export FILE]\n";
     return kExitUsage;
   }
   try {

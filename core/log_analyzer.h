@@ -86,6 +86,8 @@ class TLogAnalyzer {
   TRefresh RefreshLoadedLogs(const std::vector<std::u16string>& newFolders = {});
   // The day folders the records were read from, in the load's order.
   std::vector<std::u16string> LoadedFolders() const { return loaded_.FolderNames(); }
+  // What the records were read from, file by file.
+  const TLoadedLogs& Loaded() const noexcept { return loaded_; }
 
   // The code page the next loads read files in; kSystem (the ANSI code page) at start.
   void SetCodePageChoice(TCodePageChoice choice) noexcept { codePageChoice_ = choice; }
@@ -163,6 +165,9 @@ class TLogAnalyzer {
     std::u16string name;
     const TLoadedFile* previous = nullptr;  // as the last load or refresh read it
     std::size_t read = kUnchanged;          // its index among the reads, or kUnchanged
+    // Reading on: the previous blocks kept before what is read now (all but the unfinished last
+    // line's).
+    std::size_t keepBlocks = 0;
   };
   struct TPlannedFolder {
     std::u16string name;
@@ -174,6 +179,7 @@ class TLogAnalyzer {
     TFileDecoding decoding;
     std::vector<TPlannedFolder> folders;
     std::vector<TFileRead> reads;
+    std::uint64_t bytes = 0;  // about what the reads read
     // True when the folders hold exactly the files `loaded` holds, none of them changed.
     bool ChangesNothing(const TLoadedLogs& loaded) const;
   };

@@ -19,6 +19,12 @@ constexpr int kReadingProgressSpan = 50;
 constexpr int kCopyProgressStart = 50;
 constexpr int kCopyProgressSpan = 20;
 constexpr int kFilterProgress = 70;
+// What a refresh counts a file it cannot measure as (a new one): more than a few lines.
+constexpr std::uint64_t kUnknownBytes = 1024 * 1024;
+// A refresh that reads less than this reads it on the window's thread: starting worker threads
+// for a few lines costs more than it saves, and each new thread's memory arena keeps its pieces'
+// buffers resident long after.
+constexpr std::uint64_t kWorkersFromBytes = 16 * 1024 * 1024;
 
 bool SameDecoding(const TFileDecoding& a, const TFileDecoding& b) {
   return a.whenUtf8 == b.whenUtf8 && a.otherwise == b.otherwise;
@@ -128,11 +134,15 @@ TLogAnalyzer::TReadPlan TLogAnalyzer::PlanReads(
           if (stamp && stamp->size >= tally.completeEnd && stamp->size > tally.stamp.size) {
             read.from = tally.completeEnd;
             read.tail = tally.tail;
-            read.decoder = tally.decoder;
             read.utf8 = tally.utf8;
+            read.decoder = tally.decoder;
+            file.keepBlocks = file.previous->blocks.size() - (tally.partialLine ? 1 : 0);
           }
         }
         file.read = plan.reads.size();
+        const std::optional<platform::TFileStamp> size =
+            file.previous != nullptr ? fileSystem_.StampOf(read.path) : std::nullopt;
+        plan.bytes += size && size->size > read.from ? size->size - read.from : kUnknownBytes;
         plan.reads.push_back(std::move(read));
       }
     }
@@ -178,19 +188,18 @@ TLoadedFile TLogAnalyzer::ReadPlannedFile(const TPlannedFile& planned, TReadAhea
     }
   }
   file.tally = ahead.Tally(planned.read);
-  const std::uint64_t from = file.tally.whole ? 0 : planned.previous->tally.completeEnd;
-  counts.bytes += file.tally.stamp.size > from ? file.tally.stamp.size - from : 0;
+  std::uint64_t from = 0;
   if (!file.tally.whole && planned.previous != nullptr) {
     // Read on from the end of the complete lines: the lines before stay as they were read, the
     // unfinished last line is read again with its rest.
     const TLoadedFile& previous = *planned.previous;
-    file.blocks = previous.blocks;
-    file.records = previous.records;
-    if (previous.tally.partialLine && !file.blocks.empty()) {
-      file.records -= file.blocks.back()->LineCount();
-      file.blocks.pop_back();
-    }
+    file.blocks.assign(previous.blocks.begin(),
+                       previous.blocks.begin() + static_cast<std::ptrdiff_t>(planned.keepBlocks));
+    for (const TBlockRef& block : file.blocks)
+      file.records += block->LineCount();
+    from = previous.tally.completeEnd;
   }
+  counts.bytes += file.tally.stamp.size > from ? file.tally.stamp.size - from : 0;
   for (TBlockRef& block : blocks)
     file.blocks.push_back(std::move(block));
   file.records += records;
@@ -293,7 +302,8 @@ TLogAnalyzer::TRefresh TLogAnalyzer::RefreshLoadedLogs(
   TLoadedLogs read{plan.baseDir, plan.decoding, {}};
   TReadCounts counts;
   {
-    TReadAhead ahead(fileSystem_, plan.decoding, std::move(plan.reads), loadWorkers_);
+    const unsigned workers = plan.bytes < kWorkersFromBytes ? 0 : loadWorkers_;
+    TReadAhead ahead(fileSystem_, plan.decoding, std::move(plan.reads), workers);
     for (const TPlannedFolder& planned : plan.folders) {
       TLoadedFolder& folder = read.folders.emplace_back();
       folder.name = planned.name;

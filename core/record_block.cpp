@@ -95,6 +95,17 @@ TBlockRef TRecordBlockBuilder::Finish() {
 }
 
 std::unique_ptr<const TRecordBlock> TRecordBlockBuilder::Build() {
+  // A small block (a few lines appended to a live log) gets back the room it did not fill: its
+  // text and line tables are sized for the worst growth of its bytes, three times what they
+  // usually take, and small allocations hold all their room resident.
+  if (block_ != nullptr && capacity_ <= kShrinkBelowBytes &&
+      capacity_ - used_ > kShrinkSlackBytes) {
+    std::unique_ptr<char[]> text(new char[used_ + kWriteSlack]);
+    std::memcpy(text.get(), block_->text_.get(), used_ + kWriteSlack);
+    block_->text_ = std::move(text);
+    block_->lines_.shrink_to_fit();
+    block_->groupBases_.shrink_to_fit();
+  }
   capacity_ = used_ = 0;
   textAhead_ = linesAhead_ = TWriteAhead();
   return std::move(block_);

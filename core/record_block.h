@@ -163,6 +163,10 @@ class TRecordBlockBuilder {
  public:
   // The largest text one block can hold: offsets are 32-bit.
   static constexpr std::size_t kMaxTextBytes = 0xFFFF'FFFFu;
+  // Blocks made for fewer bytes than this give back their unused room when built, when it is
+  // more than kShrinkSlackBytes (larger ones leave it untouched, which costs no memory).
+  static constexpr std::size_t kShrinkBelowBytes = 1024 * 1024;
+  static constexpr std::size_t kShrinkSlackBytes = 1024;
   static constexpr std::size_t kWriteSlack = 16;
   static_assert(kWriteSlack >= kFieldReadSlack);
   // Where each stored field of a line ends, in bytes from the line's start.

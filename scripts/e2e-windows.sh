@@ -19,7 +19,11 @@
 #      answer a message is measured from outside (answer_probe, in the same wine prefix and on
 #      the same display) and printed: over 500 ms fails (a loose bound against a window that
 #      hangs, not a measure of speed); after Ctrl+End, Ctrl+C must copy the last row's number;
-#  11. the window is closed with Alt+F4 and must end the program.
+#  11. a live server: one logger (log_writer) keeps a new log open and appends to it, another
+#      opens, appends and closes every time; the root is loaded while they write and 实时跟踪 is
+#      ticked; no open of theirs may fail, and the last line written must reach the grid (a query
+#      for it, row 1 copied);
+#  12. the window is closed with Alt+F4 and must end the program.
 #
 # Needs build/mingw (scripts/test-windows.sh builds it) and build/release/bench/{loggen,logbench}
 # (built here when missing). Exits non-zero on the first mismatch, saying what differed; leaves
@@ -31,6 +35,7 @@ repo=$PWD
 build=build/mingw
 exe=$build/app/korlo-log-analyzer.exe
 probe=$build/tools/answer_probe.exe
+log_writer=$build/tools/log_writer.exe
 state=$build/wine-display # a wine prefix of its own: one started headless shows no windows
 loggen=build/release/bench/loggen
 logbench=build/release/bench/logbench
@@ -51,6 +56,7 @@ step() { echo "--- $*"; }
 
 [[ -f $exe ]] || fail "$exe is missing: build it with scripts/test-windows.sh"
 [[ -f $probe ]] || fail "$probe is missing: build it with scripts/test-windows.sh"
+[[ -f $log_writer ]] || fail "$log_writer is missing: build it with scripts/test-windows.sh"
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 for tool in "$wine" "$wineserver" Xvfb xdotool xclip import x86_64-w64-mingw32-objdump; do
@@ -341,6 +347,43 @@ answer_after "Ctrl+End"
 input_and_copy "$big_records" "Ctrl+End, last row 序号" true
 key shift+Up
 answer_after "Shift+Up"
+
+step "a live server: logs held open and appended to while the window loads and follows"
+live_root=$work/KorloLive
+"$loggen" --root "$live_root" --size 1 --days 1 --files-per-day 2 --encoding gbk --seed 3 >/dev/null
+live_day=$(basename "$live_root"/LogServer/BaseDir/*/)
+live_folder="Z:${live_root//\//\\}\\LogServer\\BaseDir\\$live_day"
+# One logger keeps its log open and appends a line every 100 ms; another opens, appends and
+# closes every time, and counts the opens this program makes fail.
+writer() { # OUTPUT ARGUMENTS...
+  local output=$1
+  shift
+  KORLO_WINE_DISPLAY=$display cmake/wine-run.sh "$state" "$wine" "$log_writer" "$@" >"$output" 2>&1
+}
+writer "$work/held.out" --file "$live_folder\\held.log" --lines 60 --interval 100 --account live &
+held_pid=$!
+writer "$work/reopened.out" --file "$live_folder\\reopened.log" --lines 120 --interval 50 \
+  --account again --reopen &
+reopened_pid=$!
+sleep 2
+click 145 31
+sleep 0.3
+key ctrl+a
+type_text "Z:${live_root//\//\\}"
+click 135 347
+key ctrl+l
+sleep 1
+click 1073 67 # chkFollow at (1065, 59) in Panel2: its box ticked
+wait "$held_pid" || fail "the held logger failed: $(cat "$work/held.out")"
+wait "$reopened_pid" || fail "the reopening logger lost lines: $(cat "$work/reopened.out")"
+echo "held logger: $(tr -d '\r' <"$work/held.out"); reopening logger: $(tr -d '\r' <"$work/reopened.out")"
+grep -q "failed_opens=0" "$work/reopened.out" || fail "the logger's opens failed while the window read"
+sleep 3 # a tick of following after the last line
+click 260 68
+key ctrl+a
+type_text live60
+key ctrl+l
+copy_and_check 1 live60 "followed to the logger's last line, row 1 帐号"
 
 step "close"
 key alt+F4

@@ -2,14 +2,11 @@
 
 #include <string>
 
-#include "app/win32/error_box.h"
 #include "app/win32/key_input.h"
 #include "app/win32/wide_text.h"
 
 namespace app {
 namespace {
-
-constexpr UINT_PTR kSubclassId = 1;
 
 COLORREF ColourOf(form::TColourRole role) {
   switch (role) {
@@ -82,13 +79,11 @@ class DeviceContextPainter final : public form::IPainter {
 
 }  // namespace
 
-ActionList::~ActionList() {
-  if (list_ != nullptr && IsWindow(list_)) RemoveWindowSubclass(list_, Proc, kSubclassId);
-}
+ActionList::~ActionList() = default;
 
 void ActionList::Attach(HWND list) {
   list_ = list;
-  SetWindowSubclass(list, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  subclass_.Install(list, this, &Proc);
 }
 
 void ActionList::Draw(const DRAWITEMSTRUCT& item) {
@@ -107,11 +102,8 @@ void ActionList::Draw(const DRAWITEMSTRUCT& item) {
   }
 }
 
-LRESULT CALLBACK ActionList::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                  UINT_PTR /*id*/, DWORD_PTR self) {
-  return GuardedMessage(GetAncestor(window, GA_ROOT), 0, [&] {
-    return reinterpret_cast<ActionList*>(self)->Handle(window, message, wParam, lParam);
-  });
+LRESULT ActionList::Proc(void* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return static_cast<ActionList*>(self)->Handle(window, message, wParam, lParam);
 }
 
 LRESULT ActionList::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,7 +114,7 @@ LRESULT ActionList::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK: {
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      const LRESULT result = subclass_.CallControl(window, message, wParam, lParam);
       form_.ActionListMouseDown(MouseButtonOf(message), MouseShiftState(wParam),
                                 scale_.FromNative(MousePoint(lParam)));
       return result;
@@ -139,7 +131,7 @@ LRESULT ActionList::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     default:
       break;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return subclass_.CallControl(window, message, wParam, lParam);
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/win32/control_subclass.h"
 #include "app/win32/dpi_scale.h"
 #include "app/win32/key_input.h"
 #include "app/win32/win_api.h"
@@ -34,14 +35,14 @@ class ActionList {
   void Draw(const DRAWITEMSTRUCT& item);
 
  private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                               DWORD_PTR self);
+  static LRESULT Proc(void* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   form::TForm1& form_;
   const DpiScale& scale_;
   const WindowFonts& fonts_;
   HWND list_ = nullptr;
+  ControlSubclass subclass_;
   ConsumedKeys consumedKeys_;  // the characters of key presses the form consumed
 };
 

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
-#include "app/win32/error_box.h"
 #include "app/win32/key_input.h"
 #include "app/win32/wide_text.h"
 
 namespace app {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
 // The space left and right of a cell's text, at 96 dpi, as the list view itself leaves it.
 constexpr int kTextLeft = 5;
 constexpr int kTextRight = 2;
@@ -26,10 +24,6 @@ bool Contains(form::TRowRange rows, int row) {
 }  // namespace
 
 ResultsGrid::~ResultsGrid() {
-  if (list_ != nullptr && IsWindow(list_)) RemoveWindowSubclass(list_, ListProc, kSubclassId);
-  if (header_ != nullptr && IsWindow(header_)) {
-    RemoveWindowSubclass(header_, HeaderProc, kSubclassId);
-  }
   // The list view shares the image list (LVS_SHAREIMAGELISTS): it is ours to destroy.
   if (rowSizer_ != nullptr) ImageList_Destroy(rowSizer_);
 }
@@ -46,10 +40,8 @@ HWND ResultsGrid::Create(HWND parent, int id, const RECT& bounds, HINSTANCE inst
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   header_ = reinterpret_cast<HWND>(SendMessageW(list_, LVM_GETHEADER, 0, 0));
-  SetWindowSubclass(list_, ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  if (header_ != nullptr) {
-    SetWindowSubclass(header_, HeaderProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  }
+  listSubclass_.Install(list_, this, &ListProc);
+  if (header_ != nullptr) headerSubclass_.Install(header_, this, &HeaderProc);
   SetRowHeight();
   return list_;
 }
@@ -82,8 +74,11 @@ void ResultsGrid::SetRowCount(int dataRows) {
   anchor_ = cut(anchor_);
   selection_.last = std::min(selection_.last, rows_);
   if (selection_.Empty()) selection_ = form::TRowRange{};
-  // Without LVSICF_NOINVALIDATEALL: every row shown is repainted from the new result.
-  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_), 0);
+  // Every row shown is repainted from the new result. The same count is not set again: under
+  // wine that costs tens of milliseconds at two million rows, and changes nothing.
+  if (static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) != rows_) {
+    SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_), LVSICF_NOINVALIDATEALL);
+  }
   InvalidateRect(list_, nullptr, TRUE);
 }
 
@@ -361,18 +356,13 @@ void ResultsGrid::DrawRow(HDC dc, int row) {
   }
 }
 
-LRESULT CALLBACK ResultsGrid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR /*id*/, DWORD_PTR self) {
-  return GuardedMessage(GetAncestor(window, GA_ROOT), 0, [&] {
-    return reinterpret_cast<ResultsGrid*>(self)->HandleList(window, message, wParam, lParam);
-  });
+LRESULT ResultsGrid::ListProc(void* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return static_cast<ResultsGrid*>(self)->HandleList(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ResultsGrid::HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR /*id*/, DWORD_PTR self) {
-  return GuardedMessage(GetAncestor(window, GA_ROOT), 0, [&] {
-    return reinterpret_cast<ResultsGrid*>(self)->HandleHeader(window, message, wParam, lParam);
-  });
+LRESULT ResultsGrid::HeaderProc(void* self, HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam) {
+  return static_cast<ResultsGrid*>(self)->HandleHeader(window, message, wParam, lParam);
 }
 
 LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -470,14 +460,14 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
       break;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return listSubclass_.CallControl(window, message, wParam, lParam);
 }
 
 LRESULT ResultsGrid::HandleHeader(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case HDM_LAYOUT: {
       // The header row is as high as a data row; the list view puts its rows below it.
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      const LRESULT result = headerSubclass_.CallControl(window, message, wParam, lParam);
       const auto& layout = *reinterpret_cast<const HDLAYOUT*>(lParam);
       layout.pwpos->cy = scale_.ToNative(form::kGridRowHeight);
       layout.prc->top = layout.pwpos->y + layout.pwpos->cy;
@@ -496,7 +486,7 @@ LRESULT ResultsGrid::HandleHeader(HWND window, UINT message, WPARAM wParam, LPAR
       if (GetFocus() != list_) SetFocus(list_);
       // The header sizes a column when the press is on a divider; a press elsewhere is a press
       // on the grid's row 0.
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+      const LRESULT result = headerSubclass_.CallControl(window, message, wParam, lParam);
       if (!onDivider) {
         const form::TGridCell cell = (hit.flags & HHT_ONHEADER) != 0 && hit.iItem >= 0
                                          ? form::TGridCell{hit.iItem, 0}
@@ -506,7 +496,7 @@ LRESULT ResultsGrid::HandleHeader(HWND window, UINT message, WPARAM wParam, LPAR
       return result;
     }
     default:
-      return DefSubclassProc(window, message, wParam, lParam);
+      return headerSubclass_.CallControl(window, message, wParam, lParam);
   }
 }
 

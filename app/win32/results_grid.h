@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/control_subclass.h"
 #include "app/win32/dpi_scale.h"
 #include "app/win32/key_input.h"
 #include "app/win32/win_api.h"
@@ -71,10 +72,8 @@ class ResultsGrid {
   LRESULT Notify(const NMHDR& header);
 
  private:
-  static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR id, DWORD_PTR self);
-  static LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR self);
+  static LRESULT ListProc(void* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT HeaderProc(void* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleList(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleHeader(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // The grid cell at a point of the list view's client area, {-1, -1} outside the data cells.
@@ -107,6 +106,8 @@ class ResultsGrid {
   const DpiScale& scale_;
   HWND list_ = nullptr;
   HWND header_ = nullptr;
+  ControlSubclass listSubclass_;
+  ControlSubclass headerSubclass_;
   HIMAGELIST rowSizer_ = nullptr;
   std::u16string cellText_;    // the text last handed to the list view or drawn
   ConsumedKeys consumedKeys_;  // the characters of key presses the form consumed

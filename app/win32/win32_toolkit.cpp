@@ -376,7 +376,9 @@ void Win32Toolkit::FitLabel(TControl control) {
 }
 
 void Win32Toolkit::SetBounds(TControl control, form::TRect bounds) {
-  if (Handle(control) == nullptr) return;
+  // The same bounds again move nothing: a docking pass sets every docked control, and under wine
+  // each placement of the grid repaints its frame and scroll bars at once.
+  if (Handle(control) == nullptr || bounds_[form::Index(control)] == bounds) return;
   bounds_[form::Index(control)] = bounds;
   PlaceControl(control);
 }

@@ -12,6 +12,12 @@ std::uint64_t PeakResidentBytes() {
   return static_cast<std::uint64_t>(counters.PeakWorkingSetSize);
 }
 
+std::uint64_t ResidentBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return static_cast<std::uint64_t>(counters.WorkingSetSize);
+}
+
 CpuTimes ProcessCpuTimes() {
   FILETIME created{};
   FILETIME exited{};

@@ -23,7 +23,7 @@ std::vector<std::string> FieldsOfLine(std::size_t line, std::size_t length) {
   return fields;
 }
 
-TEST(TRecordBlock, EveryLineReadsBackWhateverTheLinesBeforeIt) {
+TEST(TRecordBlock, EveryLineReadsBackWhateverTheLinesBeforeItAndTheBlocksRoom) {
   struct Case {
     const char* name;
     std::vector<std::size_t> lengths;  // of each line, in bytes
@@ -45,30 +45,34 @@ TEST(TRecordBlock, EveryLineReadsBackWhateverTheLinesBeforeIt) {
     cases[3].lengths.push_back(i % 10 == 3 ? 20'000 : 100 + i % 150);
 
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
     std::size_t total = 0;
     for (const std::size_t length : c.lengths)
       total += length;
-    core::TRecordBlockBuilder builder(total, c.lengths.size());
-    for (std::size_t line = 0; line < c.lengths.size(); ++line) {
-      char* const start = builder.LineStart(builder.FreeBytes());
-      char* out = start;
-      core::TRecordBlockBuilder::TFieldEnds ends;
-      const std::vector<std::string> fields = FieldsOfLine(line, c.lengths[line]);
-      for (std::size_t field = 0; field < kStoredFieldCount; ++field) {
-        std::memcpy(out, fields[field].data(), fields[field].size());
-        out += fields[field].size();
-        ends[field] = static_cast<std::uint32_t>(out - start);
+    // Room exactly for the lines, and the room a block is made with for the worst growth of its
+    // bytes, which a small block gives back when built.
+    for (const std::size_t capacity : {total, total * 3 + 8192}) {
+      SCOPED_TRACE(std::string(c.name) + ", room for " + std::to_string(capacity) + " bytes");
+      core::TRecordBlockBuilder builder(capacity, c.lengths.size());
+      for (std::size_t line = 0; line < c.lengths.size(); ++line) {
+        char* const start = builder.LineStart(builder.FreeBytes());
+        char* out = start;
+        core::TRecordBlockBuilder::TFieldEnds ends;
+        const std::vector<std::string> fields = FieldsOfLine(line, c.lengths[line]);
+        for (std::size_t field = 0; field < kStoredFieldCount; ++field) {
+          std::memcpy(out, fields[field].data(), fields[field].size());
+          out += fields[field].size();
+          ends[field] = static_cast<std::uint32_t>(out - start);
+        }
+        builder.CommitLine(ends);
       }
-      builder.CommitLine(ends);
-    }
-    const core::TBlockRef block = builder.Finish();
-    ASSERT_EQ(block->LineCount(), c.lengths.size());
-    for (std::uint32_t line = 0; line < block->LineCount(); ++line) {
-      const core::TFieldSpans spans = block->Line(line);
-      const std::vector<std::string> fields = FieldsOfLine(line, c.lengths[line]);
-      for (std::size_t field = 0; field < kStoredFieldCount; ++field) {
-        ASSERT_EQ(spans.Field(field), fields[field]) << "line " << line << ", field " << field;
+      const core::TBlockRef block = builder.Finish();
+      ASSERT_EQ(block->LineCount(), c.lengths.size());
+      for (std::uint32_t line = 0; line < block->LineCount(); ++line) {
+        const core::TFieldSpans spans = block->Line(line);
+        const std::vector<std::string> fields = FieldsOfLine(line, c.lengths[line]);
+        for (std::size_t field = 0; field < kStoredFieldCount; ++field) {
+          ASSERT_EQ(spans.Field(field), fields[field]) << "line " << line << ", field " << field;
+        }
       }
     }
   }

@@ -80,6 +80,14 @@ class Refresh : public ::testing::Test {
       bytes += LogLine(account) + "\r\n";
     return bytes;
   }
+  // Enough lines that a file holding them is read on from its end when it grows, not read
+  // again: accounts `letter`0 to `letter`5999, none holding a "k".
+  static std::string Padding(char letter = 'p') {
+    std::string bytes;
+    for (int i = 0; i < 6000; ++i)
+      bytes += LogLine(letter + std::to_string(i)) + "\r\n";
+    return bytes;
+  }
   void Load(AnalyzerHarness& harness, std::initializer_list<std::u16string_view> days) {
     harness.State().FSelectedPath = tree->WindowsStylePath();
     harness.analyzer.RefreshDateFolders();
@@ -150,12 +158,12 @@ TEST_F(Refresh, GivesTheRecordsAndTheResultOfAFreshLoad) {
        {{"a.log", {kWhole}}}},
       {"a file replaced by a longer one",
        [](Refresh& r) {
-         r.Write("2024-03-01/a.log", Lines({"n1", "n2", "kn3", "n4", "n5", "n6"}));
+         r.Write("2024-03-01/a.log", Padding('q') + Lines({"n1", "kn3", "n4"}));
        },
        {{"a.log", {1, kWhole}}}},
       {"a file written again at the same size",
        [](Refresh& r) {
-         r.Write("2024-03-02/b.log", Lines({"k5", "y6"}));
+         r.Write("2024-03-02/b.log", Padding() + Lines({"k5", "y6"}));
        },
        {{"b.log", {kWhole}}}},
       {"a file deleted",
@@ -175,9 +183,9 @@ TEST_F(Refresh, GivesTheRecordsAndTheResultOfAFreshLoad) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Reset();
-    Write("2024-03-01/a.log", Lines({"k1", "x2"}));
-    Write("2024-03-01/c.txt", Lines({"k3", "x3"}) + LogLine("k4").substr(0, 5));  // unfinished
-    Write("2024-03-02/b.log", Lines({"k5", "x6"}));
+    Write("2024-03-01/a.log", Padding() + Lines({"k1", "x2"}));
+    Write("2024-03-01/c.txt", Padding() + Lines({"k3", "x3"}) + LogLine("k4").substr(0, 5));
+    Write("2024-03-02/b.log", Padding() + Lines({"k5", "x6"}));
     Write("2024-03-03/d.log", Lines({"k99"}));  // not loaded
     Load(*h, {u"2024-03-01", u"2024-03-02"});
     files.TakeOpens();
@@ -199,6 +207,25 @@ TEST_F(Refresh, GivesTheRecordsAndTheResultOfAFreshLoad) {
     }
     EXPECT_EQ(opened, expected);
   }
+}
+
+// A logger that writes a line at a time: every refresh reads on from the end of what the last
+// one read.
+TEST_F(Refresh, AFileWrittenALineAtATimeIsReadOnFromWhereTheLastReadEnded) {
+  const std::string start = Padding() + Lines({"k2"});
+  Write("2024-03-01/a.log", start);
+  Load(*h, {u"2024-03-01"});
+  files.TakeOpens();
+  std::vector<std::uint64_t> expected;
+  std::uint64_t end = start.size();
+  for (int i = 0; i < 20; ++i) {
+    Append("2024-03-01/a.log", Lines({"kt"}));
+    ASSERT_TRUE(h->analyzer.RefreshLoadedLogs().changed);
+    expected.push_back(OnFrom(end));
+    end += Lines({"kt"}).size();
+  }
+  ExpectAsAFreshLoad({u"2024-03-01"});
+  EXPECT_EQ(files.TakeOpens().at("a.log"), expected);
 }
 
 TEST_F(Refresh, ReadsANewDayFolderAndLeavesEverythingAloneWhenNothingChanged) {
@@ -258,7 +285,7 @@ TEST_F(Refresh, TheAutomaticChoiceIsMadeForTheWholeFileAgain) {
 // unchanged are kept, a folder no longer selected is dropped, and the load reports as always.
 TEST_F(Refresh, ALoadKeepsTheUnchangedFilesItHasRead) {
   Write("2024-03-01/a.log", Lines({"k1", "x2"}));
-  Write("2024-03-02/b.log", Lines({"k3", "x3"}));
+  Write("2024-03-02/b.log", Padding() + Lines({"k3", "x3"}));
   Write("2024-03-03/c.log", Lines({"k4"}));
   Load(*h, {u"2024-03-01", u"2024-03-02"});
   files.TakeOpens();
@@ -268,10 +295,10 @@ TEST_F(Refresh, ALoadKeepsTheUnchangedFilesItHasRead) {
   h->analyzer.LoadLogData();
   EXPECT_EQ(files.TakeOpens(),
             (std::map<std::string, std::vector<std::uint64_t>>{
-                {"b.log", {OnFrom(Lines({"k3", "x3"}).size())}}, {"c.log", {0}}}));
+                {"b.log", {OnFrom((Padding() + Lines({"k3", "x3"})).size())}}, {"c.log", {0}}}));
   ExpectAsAFreshLoad({u"2024-03-02", u"2024-03-03"});
   EXPECT_EQ(h->window.Lines("status 已加载"),
-            (std::vector<std::string>{"status 已加载 2 个文件，共 4 条记录"}));
+            (std::vector<std::string>{"status 已加载 2 个文件，共 6004 条记录"}));
   EXPECT_EQ(U8(h->State().FCurrentSelectedDate), "2024-03-02");
 }
 
