@@ -130,8 +130,9 @@ TLogAnalyzer::TReadPlan TLogAnalyzer::PlanReads(
           // checks that, and reads the file whole otherwise).
           const TFileTally& tally = file.previous->tally;
           const std::optional<platform::TFileStamp> stamp = fileSystem_.StampOf(read.path);
-          if (stamp && *stamp == tally.stamp) continue;
-          if (stamp && stamp->size >= tally.completeEnd && stamp->size > tally.stamp.size) {
+          if (stamp && stamp == tally.stamp) continue;
+          if (stamp && tally.stamp && stamp->size >= tally.completeEnd &&
+              stamp->size > tally.stamp->size) {
             read.from = tally.completeEnd;
             read.tail = tally.tail;
             read.utf8 = tally.utf8;
@@ -199,7 +200,8 @@ TLoadedFile TLogAnalyzer::ReadPlannedFile(const TPlannedFile& planned, TReadAhea
       file.records += block->LineCount();
     from = previous.tally.completeEnd;
   }
-  counts.bytes += file.tally.stamp.size > from ? file.tally.stamp.size - from : 0;
+  const std::uint64_t size = file.tally.stamp ? file.tally.stamp->size : 0;
+  counts.bytes += size > from ? size - from : 0;
   for (TBlockRef& block : blocks)
     file.blocks.push_back(std::move(block));
   file.records += records;

@@ -61,6 +61,7 @@ bool TFileCutter::OpenAt(const std::u16string& path, const TFileRead* read) {
     reader_ = fileSystem_.OpenForReading(path, at);
     stamp_ = reader_->Stamp();
     const auto check = static_cast<std::size_t>(read->from - at);
+    consumed_ = at;
     Fill(check);
     if (filled_ < check || std::string_view(buffer_.data(), check) != read->tail) return false;
     start_ = check;
@@ -93,6 +94,13 @@ void TFileCutter::Consume(std::size_t count) {
 }
 
 void TFileCutter::Fill(std::size_t bytes) {
+  // No more room than the file has bytes left (and one, to see its end): the room is backed with
+  // memory at once, and a refresh that reads a few appended lines must not back a whole piece.
+  if (stamp_) {
+    const std::uint64_t unread =
+        stamp_->size - std::min(stamp_->size, consumed_ + (filled_ - start_));
+    bytes = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, unread + 1));
+  }
   if (start_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + start_, filled_ - start_);
     filled_ -= start_;

@@ -46,10 +46,10 @@ struct TFileTally {
   // The bytes before the end of the complete lines kept to tell an append from a replacement.
   static constexpr std::size_t kTailBytes = 64;
 
-  platform::TFileStamp stamp;     // the file's at open: the read ended at its size
-  bool whole = true;              // read from its start, not from TFileRead::from
-  std::uint64_t completeEnd = 0;  // just after the last CR or LF read
-  std::string tail;               // the up to kTailBytes bytes of the file that end at completeEnd
+  std::optional<platform::TFileStamp> stamp;  // at open, the read ended at its size; if known
+  bool whole = true;                          // read from its start, not from TFileRead::from
+  std::uint64_t completeEnd = 0;              // just after the last CR or LF read
+  std::string tail;  // the up to kTailBytes bytes of the file that end at completeEnd
   const platform::TextDecoder* decoder = nullptr;
   bool utf8 = true;  // the bytes up to completeEnd are well-formed UTF-8
   // The last block given holds the file's unfinished last line alone (bytes after completeEnd
@@ -115,7 +115,7 @@ class TFileCutter {
   std::uint64_t consumed_ = 0;  // the file offset of buffer_[start_]
   std::uint64_t completeEnd_ = 0;
   std::string tail_;
-  platform::TFileStamp stamp_;
+  std::optional<platform::TFileStamp> stamp_;
   bool whole_ = true;
   bool utf8_ = true;
   bool partialPiece_ = false;  // the piece being read is the unfinished last line

@@ -8,7 +8,7 @@ namespace platform {
 
 namespace {
 
-// A file's bytes, read whole beforehand, given in parts.
+// A file's bytes, read whole beforehand, given in parts; its stamp is not known.
 class MemoryFileReader final : public IFileReader {
  public:
   explicit MemoryFileReader(std::string bytes) : bytes_(std::move(bytes)) {}

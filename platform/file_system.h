@@ -31,9 +31,9 @@ class IFileReader {
   // the end, which is never beyond the file's size at open time. Throws OsError, naming the file,
   // when the read fails.
   virtual std::size_t Read(char* to, std::size_t most) = 0;
-  // The file's stamp when it was opened: the reads end at that size. A reader that cannot tell
-  // gives a stamp that matches no file's (size 0, time -1).
-  virtual TFileStamp Stamp() const { return {0, -1}; }
+  // The file's stamp when it was opened: the reads end at that size. Nothing from a reader that
+  // cannot tell.
+  virtual std::optional<TFileStamp> Stamp() const { return std::nullopt; }
 };
 
 // The file system as the log tools see it. Paths use '\' as separator, as on Windows; the POSIX

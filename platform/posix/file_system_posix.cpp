@@ -115,7 +115,7 @@ class PosixFileReader final : public IFileReader {
   }
 
   std::size_t Size() const noexcept { return left_; }
-  TFileStamp Stamp() const override { return stamp_; }
+  std::optional<TFileStamp> Stamp() const override { return stamp_; }
 
   std::size_t Read(char* to, std::size_t most) override {
     const std::size_t wanted = std::min(most, left_);

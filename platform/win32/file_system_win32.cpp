@@ -111,7 +111,7 @@ class Win32FileReader final : public IFileReader {
   }
 
   std::size_t Size() const noexcept { return left_; }
-  TFileStamp Stamp() const override { return stamp_; }
+  std::optional<TFileStamp> Stamp() const override { return stamp_; }
 
   std::size_t Read(char* to, std::size_t most) override {
     const auto wanted = static_cast<DWORD>(std::min({most, left_, kReadChunk}));
