@@ -20,6 +20,23 @@ void TLogList::reserve(std::size_t count) {
   lines_.reserve(count);
 }
 
+void TLogList::AppendBlock(const TBlockRef& block) {
+  const std::uint32_t lines = block->LineCount();
+  if (lines == 0) return;
+  push_back(TLogRecord(block, 0));
+  // When the block's first line ends a run of consecutive lines of the block, the rest follow it
+  // there at once; otherwise (the block follows itself) they go one by one.
+  TRun& run = runs_.back();
+  if (run.lines == TRun::kConsecutive && run.block.Index() == block.Index() &&
+      run.firstLine + (run.end - run.begin) == 1) {
+    run.end += lines - 1;
+    size_ += lines - 1;
+    return;
+  }
+  for (std::uint32_t line = 1; line < lines; ++line)
+    push_back(TLogRecord(block, line));
+}
+
 void TLogList::AppendLine(std::uint32_t line) {
   linesAhead_.Reach(lines_.data(), lines_.size() * sizeof(std::uint32_t),
                     lines_.capacity() * sizeof(std::uint32_t));

@@ -47,6 +47,8 @@ class TLogList {
     }
     Append(record);
   }
+  // Appends every line of `block`, in order: as push_back of each, at the cost of one.
+  void AppendBlock(const TBlockRef& block);
 
   // The record at `index`, which must be below size().
   TLogRecord operator[](std::size_t index) const noexcept;

@@ -274,6 +274,10 @@ void TLogAnalyzer::CopyRecords(const TLoadedLogs& read, TLogList& all, bool repo
   for (const TLoadedFolder& folder : read.folders) {
     for (const TLoadedFile& file : folder.files) {
       for (const TBlockRef& block : file.blocks) {
+        if (!reportProgress) {
+          all.AppendBlock(block);
+          continue;
+        }
         for (std::uint32_t line = 0; line < block->LineCount(); ++line, ++k) {
           all.push_back(TLogRecord(block, line));
           if (reportProgress && k > 0 && k % kCopyYieldEvery == 0) {

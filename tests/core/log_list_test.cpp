@@ -121,6 +121,42 @@ TEST(TLogList, ReadsBackWhatWasAppendedInEveryPattern) {
   }
 }
 
+// A whole block appended at once reads back as its lines appended one by one, whatever the list
+// ends with.
+TEST(TLogList, AppendingABlockEqualsAppendingItsLines) {
+  const std::vector<TBlockRef> blocks = {BlockOf("a", 70), BlockOf("b", 1), BlockOf("c", 9)};
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, std::uint32_t>> before;  // records first, as in the table above
+    std::vector<int> appended;                          // then these blocks whole
+  };
+  const std::vector<Case> cases = {
+      {"blocks one after another", {}, {0, 1, 2}},
+      {"after scattered lines of the same block", Lines(0, 0, 20, 3), {0}},
+      {"after the block's first line alone", {{2, 0}}, {2}},
+      {"the same block twice", {}, {2, 2, 0}},
+      {"after a record with no block", {{-1, 0}}, {1, 0}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    TLogList list;
+    std::vector<TLogRecord> expected;
+    for (const auto& [block, line] : test.before) {
+      const TLogRecord record =
+          block < 0 ? TLogRecord() : TLogRecord(blocks[static_cast<std::size_t>(block)], line);
+      list.push_back(record);
+      expected.push_back(record);
+    }
+    for (const int block : test.appended) {
+      const TBlockRef& ref = blocks[static_cast<std::size_t>(block)];
+      list.AppendBlock(ref);
+      for (std::uint32_t line = 0; line < ref->LineCount(); ++line)
+        expected.emplace_back(ref, line);
+    }
+    ExpectReads(list, expected);
+  }
+}
+
 TEST(TLogList, ReadsBackARandomMixOfStretchesJumpsAndBlocks) {
   std::vector<TBlockRef> blocks;
   for (int i = 0; i < 4; ++i)
