@@ -48,7 +48,7 @@ for size in "${sizes[@]}"; do
   fi
   root="$work/gbk-$size"
   rm -rf "$root"
-  cp -r "$source_root" "$root"
+  cp -rL "$source_root" "$root"
   base="$root/LogServer/BaseDir"
   days=($(ls "$base"))
   dates=$(IFS=,; echo "${days[*]}")
