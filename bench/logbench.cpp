@@ -352,18 +352,26 @@ int Run(const Options& options) {
 
 }  // namespace
 
+constexpr const char* kUsage =
+    "usage: logbench --root ROOT --dates D1[,D2...] [--codepage NAME]\n"
+    "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
+    "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
+    "                [--toggle I[,J...]] [--queries N] [--threads N]\n"
+    "                [--then-dates D1[,D2...]] [--follow SECONDS]\n"
+    "                [--dump FILE] [--export FILE]\n";
+
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+  }
   Options options;
   try {
     options = ParseOptions(argc, argv);
   } catch (const UsageError& error) {
-    std::cerr << "logbench: " << error.what() << "\n"
-              << "usage: logbench --root ROOT --dates D1[,D2...] [--codepage NAME]\n"
-                 "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
-                 "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
-                 "                [--toggle I[,J...]] [--queries N] [--threads N]\n"
-                 "                [--then-dates D1[,D2...]] [--follow SECONDS]\n"
-                 "                [--dump FILE] [--export FILE]\n";
+    std::cerr << "logbench: " << error.what() << "\n" << kUsage;
     return kExitUsage;
   }
   try {

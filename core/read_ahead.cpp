@@ -6,6 +6,7 @@
 
 #include "core/line_parts.h"
 #include "platform/fresh_memory.h"
+#include "platform/os_error.h"
 #include "platform/unicode.h"
 #include "platform/vector_ops.h"
 
@@ -34,8 +35,35 @@ bool IsLineEnd(char byte) {
 }  // namespace
 
 void TFileCutter::Open(const TFileRead& read) {
-  if (read.from > 0 && OpenAt(read.path, &read)) return;
-  OpenAt(read.path, nullptr);
+  path_ = read.path;
+  try {
+    if (read.from > 0 && OpenAt(read.path, &read)) return;
+    OpenAt(read.path, nullptr);
+  } catch (...) {
+    RethrowNamingTheFile();
+  }
+}
+
+std::unique_ptr<const TRecordBlock> TFileCutter::Next() {
+  try {
+    return NextBlock();
+  } catch (...) {
+    RethrowNamingTheFile();
+  }
+}
+
+void TFileCutter::RethrowNamingTheFile() const {
+  // Every failure of a file names it, as the file system's own errors do; running out of memory
+  // stays what it is, whichever file it happened in.
+  try {
+    throw;
+  } catch (const platform::OsError&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& error) {
+    throw platform::OsError(path_ + u": " + platform::Utf8ToUtf16(error.what()));
+  }
 }
 
 bool TFileCutter::OpenAt(const std::u16string& path, const TFileRead* read) {
@@ -187,7 +215,7 @@ bool TFileCutter::StartPiece() {
   return true;
 }
 
-std::unique_ptr<const TRecordBlock> TFileCutter::Next() {
+std::unique_ptr<const TRecordBlock> TFileCutter::NextBlock() {
   const platform::TextDecoder& decoder = *decoder_;
   for (;;) {
     if (!scanner_ && !StartPiece()) return nullptr;

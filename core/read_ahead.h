@@ -77,8 +77,9 @@ class TFileCutter {
         pieceBytes_(std::max<std::size_t>(pieceBytes, 1)) {}
 
   // Opens the file at `read.path`, from its start or from `read.from`; its blocks follow from
-  // Next. Throws what the file system throws (OsError for a file that cannot be read), here or
-  // from Next.
+  // Next. Every failure, here or from Next, but for want of memory (std::bad_alloc), is an
+  // OsError naming the file: the file system's, or another ("record block text too large") with
+  // the path put before it.
   void Open(const TFileRead& read);
   void Open(std::u16string_view path) {
     TFileRead whole;
@@ -92,6 +93,10 @@ class TFileCutter {
   TFileTally Tally() const;
 
  private:
+  std::unique_ptr<const TRecordBlock> NextBlock();
+  // Inside a catch block: the exception again, as an OsError naming the file (a line too long
+  // for a block), or as it is when it is one already or std::bad_alloc.
+  [[noreturn]] void RethrowNamingTheFile() const;
   // Opens the file from its start, or, when `read` is given, after read->from (false when the
   // file no longer holds read->tail there).
   bool OpenAt(const std::u16string& path, const TFileRead* read);
@@ -106,6 +111,7 @@ class TFileCutter {
   TFileDecoding decoding_;
   std::size_t pieceBytes_;
   std::unique_ptr<platform::IFileReader> reader_;
+  std::u16string path_;
   bool ended_ = false;        // the reader gave the whole file
   bool atFileStart_ = false;  // no piece taken yet: a byte-order mark may come
   std::string buffer_;

@@ -1,5 +1,7 @@
 #include "core/result_export.h"
 
+#include <algorithm>
+
 #include "core/log_record.h"
 #include "core/status_texts.h"
 #include "platform/unicode.h"
@@ -16,9 +18,41 @@ char Separator(TExportFormat format) {
   return format == TExportFormat::kCsv ? ',' : '\t';
 }
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A number as a spreadsheet reads one: a sign, digits, and a fraction ("-1", "+5", "-3.25").
+bool IsPlainNumber(std::string_view text) {
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+  const std::size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction =
+      point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  const auto digits = [](std::string_view part) {
+    return std::all_of(part.begin(), part.end(), IsDigit);
+  };
+  return !text.empty() && text != "." && digits(whole) && digits(fraction);
+}
+
 }  // namespace
 
+bool ReadsAsAFormula(std::string_view field) {
+  if (field.empty()) return false;
+  const char first = field.front();
+  const bool trigger = first == '=' || first == '+' || first == '-' || first == '@' ||
+                       first == '\t' || first == '\r';
+  return trigger && !IsPlainNumber(field);
+}
+
 void AppendExportField(TExportFormat format, std::string_view field, std::string& out) {
+  std::string guarded;
+  if (ReadsAsAFormula(field)) {
+    guarded.reserve(field.size() + 1);
+    guarded += '\'';
+    guarded += field;
+    field = guarded;
+  }
   const char separator = Separator(format);
   const bool quoted =
       field.find_first_of(std::string{separator, '"', '\r', '\n'}) != std::string_view::npos;

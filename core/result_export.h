@@ -15,14 +15,21 @@ enum class TExportFormat : std::uint8_t { kCsv, kTsv };
 // The text of an exported result, in UTF-8 as spreadsheet programs (Excel, WPS) open it: a
 // byte-order mark, a line of the fifteen grid headers, then one line per record as the grid
 // shows it, its row number first. Fields are separated by a comma (CSV) or a TAB (TSV); every
-// line ends with CR LF. A field holding the separator, a quote, a CR or a LF is put in quotes
-// with each of its quotes doubled; other fields are written as they are.
+// line ends with CR LF. A field that a spreadsheet would take for a formula (ReadsAsAFormula) is
+// written after an apostrophe, which makes the spreadsheet show it as text: player-made names
+// and remarks can then carry no live formula into the operator's sheet. A field holding the
+// separator, a quote, a CR or a LF is put in quotes with each of its quotes doubled; other fields
+// are written as they are.
 void AppendExportHeader(TExportFormat format, std::string& out);
 // The header line alone, without the byte-order mark (for text that is not a file: the
 // clipboard).
 void AppendExportHeaderLine(TExportFormat format, std::string& out);
 void AppendExportRow(TExportFormat format, std::int64_t rowNumber, const TLogRecord& record,
                      std::string& out);
+
+// True for a field whose first character is '=', '+', '-', '@', a TAB or a CR, unless it is a
+// plain number ("-1", "+5", "-3.25"), which stays a number.
+bool ReadsAsAFormula(std::string_view field);
 
 // One field as the export writes it (quoted when needed), appended to `out`: UTF-8 text (a
 // record's field) is copied as it is, UTF-16 text (a header, a window's cell) converted.

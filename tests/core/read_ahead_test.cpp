@@ -154,6 +154,34 @@ TEST(FileCutter, PiecesCutAnywhereGiveTheRecordsOfTheWholeFile) {
   }
 }
 
+// A file whose reading fails other than by the file system (here a read that throws what a line
+// too long for a record block throws): the error names the file, as the file system's do, at
+// the file's turn, with or without workers.
+TEST(FileCutter, AFailureThatIsNotTheFileSystemsNamesTheFile) {
+  class Unreadable : public OneFile {
+   public:
+    Unreadable() : OneFile("") {}
+    std::unique_ptr<platform::IFileReader> OpenForReading(std::u16string_view,
+                                                          std::uint64_t) const override {
+      throw std::length_error("record block text too large");
+    }
+  };
+  const Unreadable files;
+  const core::TFileDecoding gbk{nullptr, &platform::TextDecoder::For(platform::kCodePageGbk)};
+  for (const unsigned workers : {0u, 1u}) {
+    SCOPED_TRACE(workers);
+    std::vector<core::TFileRead> reads(1);
+    reads[0].path = u"D:\\Logs\\a.log";
+    core::TReadAhead ahead(files, gbk, std::move(reads), workers);
+    try {
+      ahead.Next(0);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::OsError& error) {
+      EXPECT_EQ(U8(error.Message()), "D:\\Logs\\a.log: record block text too large");
+    }
+  }
+}
+
 TEST(FileCutter, ChoosesUtf8ForWellFormedUtf8UnderTheAutomaticChoice) {
   const std::string utf8 = LogLine("\xE7\x8E\xA9") + "\r\n";  // 玩 in UTF-8
   const std::string gbk = LogLine("\xCD\xE6") + "\r\n";       // 玩 in GBK, not UTF-8

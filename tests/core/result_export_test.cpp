@@ -56,6 +56,20 @@ TEST(ResultExport, QuotesOnlyTheFieldsThatNeedIt) {
       {"comma in TSV", TExportFormat::kTsv, u"a,b", "a,b"},
       {"quote in TSV", TExportFormat::kTsv, u"5\"", "\"5\"\"\""},
       {"empty", TExportFormat::kCsv, u"", ""},
+      // What a spreadsheet would run as a formula gets an apostrophe; numbers stay numbers.
+      {"a formula", TExportFormat::kCsv, u"=SUM(1,2)", "\"'=SUM(1,2)\""},
+      {"a formula in TSV", TExportFormat::kTsv, u"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+      {"plus and text", TExportFormat::kCsv, u"+cmd", "'+cmd"},
+      {"minus and text", TExportFormat::kCsv, u"-x", "'-x"},
+      {"at sign", TExportFormat::kCsv, u"@name", "'@name"},
+      {"leading TAB in CSV", TExportFormat::kCsv, u"\t=1", "'\t=1"},
+      {"leading CR", TExportFormat::kCsv, u"\r=1", "\"'\r=1\""},
+      {"negative number", TExportFormat::kCsv, u"-1", "-1"},
+      {"signed number", TExportFormat::kCsv, u"+5", "+5"},
+      {"negative fraction", TExportFormat::kCsv, u"-3.25", "-3.25"},
+      {"minus alone", TExportFormat::kCsv, u"-", "'-"},
+      {"minus and a point", TExportFormat::kCsv, u"-.", "'-."},
+      {"a formula later in the text", TExportFormat::kCsv, u"a=1", "a=1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
