@@ -1,11 +1,13 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "core/action_catalogue.h"
 #include "core/keyword_match.h"
 #include "core/log_analyzer.h"
 #include "core/status_texts.h"
+#include "core/time_range.h"
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 
@@ -86,6 +88,16 @@ void TLogAnalyzer::ApplyFilter() {
   }
   const std::optional<TKeywordCondition> first = ReadCondition(window_, TCondition::kFirst);
   const std::optional<TKeywordCondition> second = ReadCondition(window_, TCondition::kSecond);
+  // A time range that cannot be read runs no query: the result stays as it was.
+  const std::variant<TTimeRange, TTimeRange::TError> parsed =
+      TTimeRange::Parse(window_.TimeText(TTimeBound::kStart), window_.TimeText(TTimeBound::kEnd));
+  if (const auto* error = std::get_if<TTimeRange::TError>(&parsed)) {
+    window_.SetStatus(*error == TTimeRange::TError::kBadStart ? status::kBadStartTime
+                      : *error == TTimeRange::TError::kBadEnd ? status::kBadEndTime
+                                                              : status::kStartAfterEnd);
+    return;
+  }
+  const TTimeRange& range = std::get<TTimeRange>(parsed);
 
   const std::uint64_t pass = ++passGeneration_;
   result.clear();
@@ -100,6 +112,7 @@ void TLogAnalyzer::ApplyFilter() {
       if (j >= all.size()) break;  // a command run during a yield may have replaced the list
       const TLogRecord& record = records.At(j);
       try {
+        if (!range.Empty() && !range.Contains(record.LogTime())) continue;
         if (first && !first->Matches(record)) continue;
         if (second && !second->Matches(record)) continue;
         if (!MatchActionFilter(record)) continue;

@@ -30,6 +30,7 @@ class THeadlessWindow : public IWindowServices {
   std::u16string keyword[2];
   std::u16string column[2] = {std::u16string(kAllColumns), std::u16string(kAllColumns)};
   bool exact[2] = {true, true};
+  std::u16string time[2];  // the time range's start and end
   std::vector<std::u16string> actions;
 
   // Selects exactly the named items; returns false when a name is not in the list.
@@ -69,6 +70,9 @@ class THeadlessWindow : public IWindowServices {
   std::u16string KeywordText(TCondition condition) const override;
   std::u16string ColumnText(TCondition condition) const override;
   bool IsExactChecked(TCondition condition) const override;
+  std::u16string TimeText(TTimeBound bound) const override {
+    return time[bound == TTimeBound::kStart ? 0 : 1];
+  }
   void FillActionList(std::span<const std::u16string_view> texts) override;
   int ActionListCount() const override { return static_cast<int>(actions.size()); }
   std::u16string ActionListText(int index) const override;

@@ -17,6 +17,11 @@ inline constexpr std::u16string_view kFilterError = u"筛选过程出现错误: 
 inline constexpr std::u16string_view kNoMatches = u"没有找到匹配的记录";
 inline constexpr std::u16string_view kAllActionsSelected = u"已选择全部数据";
 inline constexpr std::u16string_view kActionsCleared = u"已清空所有动作选择，显示全部数据";
+inline constexpr std::u16string_view kBadStartTime =
+    u"开始时间格式无效，请按 YYYY-MM-DD HH:MM:SS 输入，可只写前面部分";
+inline constexpr std::u16string_view kBadEndTime =
+    u"结束时间格式无效，请按 YYYY-MM-DD HH:MM:SS 输入，可只写前面部分";
+inline constexpr std::u16string_view kStartAfterEnd = u"开始时间晚于结束时间";
 
 // "找到 N 个日期文件夹"
 std::u16string DateFoldersFound(long long count);

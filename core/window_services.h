@@ -9,6 +9,8 @@ namespace core {
 
 // Which of the two keyword conditions of the query an input belongs to.
 enum class TCondition : std::uint8_t { kFirst, kSecond };
+// Which end of the query's time range an input gives.
+enum class TTimeBound : std::uint8_t { kStart, kEnd };
 
 // Everything the core needs of the main window: the services through which it reports to the
 // operator, and the controls whose contents it reads or fills. The window implements it; the
@@ -63,6 +65,8 @@ class IWindowServices {
   virtual std::u16string ColumnText(TCondition condition) const = 0;
   // Whether the exact-match box is checked.
   virtual bool IsExactChecked(TCondition condition) const = 0;
+  // The text of a time-range box as it stands (untrimmed); a window without one has none.
+  virtual std::u16string TimeText(TTimeBound) const { return {}; }
 
   // ---- The action list (`lstActions`) -------------------------------------------------------
 
