@@ -90,11 +90,11 @@ for round in $(seq 1 "$rounds"); do
   engine_load+=("$(value load_ms "$out")")
   engine_query+=("$(value query_ms "$out")")
 
-  # Client coordinates at 96 dpi: pnlLeft starts 100 below the top; 刷新列表 at (10, 235) and
+  # Client coordinates at 96 dpi: pnlLeft starts 137 below the top; 刷新列表 at (10, 235) and
   # 全选 at (100, 235) in it, 80 x 25 and 70 x 25.
-  xdotool mousemove --window "$window" 50 347 click 1
+  xdotool mousemove --window "$window" 50 384 click 1
   sleep 0.3
-  xdotool mousemove --window "$window" 135 347 click 1
+  xdotool mousemove --window "$window" 135 384 click 1
   sleep 0.3
   xdotool windowfocus --sync "$window" 2>/dev/null || true
   xdotool key ctrl+l

@@ -440,7 +440,7 @@ void TForm1::SetControlsEnabled(bool enabled) {
     toolkit_.SetEnabled(control, enabled);
   // The code page applies to the load as it started; it is chosen again only after it. New
   // records are read after it too.
-  for (const TControl control : {cboCodePage, btnReadNew, chkFollow})
+  for (const TControl control : {cboCodePage, btnReadNew, chkFollow, edtStartTime, edtEndTime})
     toolkit_.SetEnabled(control, enabled);
   if (!enabled) {
     SetStatus(u"正在加载数据，请稍候...");
@@ -543,6 +543,10 @@ std::u16string TForm1::ColumnText(core::TCondition condition) const {
 
 bool TForm1::IsExactChecked(core::TCondition condition) const {
   return toolkit_.IsChecked(ExactBox(condition));
+}
+
+std::u16string TForm1::TimeText(core::TTimeBound bound) const {
+  return toolkit_.Text(bound == core::TTimeBound::kStart ? edtStartTime : edtEndTime);
 }
 
 void TForm1::FillActionList(std::span<const std::u16string_view> texts) {

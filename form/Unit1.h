@@ -132,6 +132,7 @@ class TForm1 : public core::IWindowServices {
   std::u16string KeywordText(core::TCondition condition) const override;
   std::u16string ColumnText(core::TCondition condition) const override;
   bool IsExactChecked(core::TCondition condition) const override;
+  std::u16string TimeText(core::TTimeBound bound) const override;
   void FillActionList(std::span<const std::u16string_view> texts) override;
   int ActionListCount() const override;
   std::u16string ActionListText(int index) const override;

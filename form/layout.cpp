@@ -13,7 +13,9 @@ constexpr std::uint8_t P(TControl parent) {
   return static_cast<std::uint8_t>(parent);
 }
 
-constexpr int kTopPanelHeight = 100;
+// The top panel's third row (the time range) makes it 37 pixels higher than the first design's
+// 100: its rows are 37 apart.
+constexpr int kTopPanelHeight = 137;
 constexpr int kLeftPanelWidth = 280;
 constexpr int kSplitterWidth = 5;
 constexpr int kStatusBarHeight = 19;
@@ -22,6 +24,8 @@ constexpr int kActionListTop = 290;
 constexpr int kActionListBottomMargin = 60;
 constexpr int kActionListMinHeight = 100;
 constexpr int kActionButtonGap = 10;
+// What the designed client area of 700 leaves between the top panel and the status bar.
+constexpr int kBelowTopPanel = 700 - kTopPanelHeight - kStatusBarHeight;
 
 // Docked controls get their bounds from DockChildren; their table bounds are the designed ones.
 constexpr std::array<TControlLayout, kControlCount> kLayout = {{
@@ -45,10 +49,31 @@ constexpr std::array<TControlLayout, kControlCount> kLayout = {{
     // Reading what the live server appended since: once, or every two seconds while ticked.
     {btnReadNew, K::kButton, P(Panel2), {965, 56, 90, 25}, u"读取新记录", u"", 11, TDock::kNone, 0},
     {chkFollow, K::kCheckBox, P(Panel2), {1065, 59, 90, 17}, u"实时跟踪", u"", 12, TDock::kNone, 0},
+    // The time range, in a row of its own under the query inputs.
+    {lblStartTime, K::kLabel, P(Panel2), {20, 97, 0, 0}, u"开始时间", u"", -1, TDock::kNone, 0},
+    {edtStartTime,
+     K::kEdit,
+     P(Panel2),
+     {90, 94, 150, 23},
+     u"",
+     u"YYYY-MM-DD HH:MM:SS",
+     13,
+     TDock::kNone,
+     0},
+    {lblEndTime, K::kLabel, P(Panel2), {250, 97, 0, 0}, u"结束时间", u"", -1, TDock::kNone, 0},
+    {edtEndTime,
+     K::kEdit,
+     P(Panel2),
+     {320, 94, 150, 23},
+     u"",
+     u"YYYY-MM-DD HH:MM:SS",
+     14,
+     TDock::kNone,
+     0},
     {pnlLeft,
      K::kPanel,
      kNoParent,
-     {0, kTopPanelHeight, kLeftPanelWidth, 581},
+     {0, kTopPanelHeight, kLeftPanelWidth, kBelowTopPanel},
      u"",
      u"",
      1,
@@ -122,7 +147,7 @@ constexpr std::array<TControlLayout, kControlCount> kLayout = {{
     {Splitter1,
      K::kSplitter,
      kNoParent,
-     {kLeftPanelWidth, kTopPanelHeight, kSplitterWidth, 581},
+     {kLeftPanelWidth, kTopPanelHeight, kSplitterWidth, kBelowTopPanel},
      u"",
      u"",
      -1,
@@ -131,7 +156,7 @@ constexpr std::array<TControlLayout, kControlCount> kLayout = {{
     {StringGrid1,
      K::kGrid,
      kNoParent,
-     {285, kTopPanelHeight, 915, 581},
+     {285, kTopPanelHeight, 915, kBelowTopPanel},
      u"",
      u"",
      2,
@@ -184,6 +209,10 @@ constexpr std::array<std::string_view, kControlCount> kControlNames = {
     "cboCodePage",
     "btnReadNew",
     "chkFollow",
+    "lblStartTime",
+    "edtStartTime",
+    "lblEndTime",
+    "edtEndTime",
     "pnlLeft",
     "lblDateFolder",
     "lstDateFolders",

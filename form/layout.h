@@ -30,6 +30,10 @@ enum class TControl : std::uint8_t {
   cboCodePage,
   btnReadNew,
   chkFollow,
+  lblStartTime,
+  edtStartTime,
+  lblEndTime,
+  edtEndTime,
   pnlLeft,
   lblDateFolder,
   lstDateFolders,
@@ -45,7 +49,7 @@ enum class TControl : std::uint8_t {
   StatusBar1,
   ProgressBar1,
 };
-inline constexpr std::size_t kControlCount = 32;
+inline constexpr std::size_t kControlCount = 36;
 
 // The component's name as the form spells it ("edtPath"), for the toolkit's object names and
 // for readable test transcripts.

@@ -183,16 +183,17 @@ no_popup() { ! popup_window 1; }
 click() { xdotool mousemove --window "$win" "$1" "$2" click "${3:-1}"; }
 key() { xdotool key --delay 20 "$@"; }
 
-# The grid (form/layout.h: StringGrid1 at (285,100) in a 1200x700 client) has a 1-pixel frame, a
+# The grid (form/layout.h: StringGrid1 at (285,137) in a 1200x700 client) has a 1-pixel frame, a
 # header row about 22 pixels high and data rows 20 pixels high; the column widths are those of
 # GRID_HEADERS in core/log_record.cpp.
+readonly top=137  # the top panel's height: pnlLeft and the grid begin below it
 readonly grid_widths=(50 80 120 70 50 50 40 100 70 150 80 80 80 120 100)
 cell_x() {
   local x=$((285 + 1)) c
   for ((c = 0; c < $1; ++c)); do x=$((x + grid_widths[c])); done
   echo $((x + grid_widths[$1] / 2))
 }
-cell_y() { echo $((100 + 1 + 22 + 20 * ($1 - 1) + 10)); }
+cell_y() { echo $((top + 1 + 22 + 20 * ($1 - 1) + 10)); }
 readonly kAccount=1 kSerial=7  # grid columns: 帐号, 物品流水号
 
 # expect_copy COLUMN ROW EXPECTED WHAT TIMEOUT: clicks the cell and presses Ctrl+C until the
@@ -278,7 +279,7 @@ start_xvfb 1920x1080
 start_app
 
 say "step 1: 全选, Ctrl+L, copy row 1's account"
-click $((100 + 35)) $((100 + 235 + 12))  # btnSelectAll, pnlLeft (100,235) 70x25
+click $((100 + 35)) $((top + 235 + 12))  # btnSelectAll, pnlLeft (100,235) 70x25
 key ctrl+l
 expect_copy "$kAccount" 1 "$account1" "row 1's account after the load" 30
 
@@ -327,7 +328,7 @@ click $((200 + 60)) $((57 + 11))  # edtKeyword1, Panel2 (200,57) 120x23
 key ctrl+a BackSpace
 # lstActions at pnlLeft (10,290) with a 1-pixel frame, entries 17 pixels high; a member's box
 # starts 25 pixels into its entry.
-click $((10 + 1 + 25 + 9)) $((100 + 290 + 1 + 17 * kActionEntry + 8))
+click $((10 + 1 + 25 + 9)) $((top + 290 + 1 + 17 * kActionEntry + 8))
 key ctrl+l
 bench toggle --toggle "$kActionEntry" --col1 帐号 --exact1 1
 toggle_count=$(wc -l <"$work/toggle.txt")

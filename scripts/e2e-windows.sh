@@ -165,7 +165,7 @@ done
 echo "window shown after $((($(date +%s%N) - started) / 1000000)) ms"
 
 # Without a window manager the X window is the client area: positions are client coordinates
-# at 96 dpi, from the layout table (Panel2 on top, 100 high; pnlLeft below it; the grid right of
+# at 96 dpi, from the layout table (Panel2 on top, 137 high; pnlLeft below it; the grid right of
 # the 5-pixel splitter at x 280; sunken controls have a 2-pixel edge).
 # Keys go through XTEST, as from a keyboard (events sent to a window directly, with --window,
 # lose their Shift state under wine), to the X input focus, which is set to the window first:
@@ -182,8 +182,9 @@ type_text() {
   x type --delay 15 "$1"
 }
 caption_now() { xdotool getwindowname "$window" 2>/dev/null; }
+top=137 # the top panel's height: pnlLeft and the grid begin below it
 grid_left=$((285 + 2))
-grid_row1_y=$((100 + 2 + 20 + 10)) # below the 20-pixel header, inside the 20-pixel row
+grid_row1_y=$((top + 2 + 20 + 10)) # below the 20-pixel header, inside the 20-pixel row
 column_x() {                       # the middle of grid column $1 (widths of the column catalogue)
   local widths=(50 80 120 70 50 50 40 100 70 150 80 80 80 120 100) left=$grid_left i
   for ((i = 0; i < $1; i++)); do left=$((left + widths[i])); done
@@ -254,7 +255,7 @@ click 145 31 # edtPath at (20, 20), 250 x 23
 sleep 0.3
 key ctrl+a
 type_text "$windows_root"
-click 135 347 # btnSelectAll at (100, 235) in pnlLeft, 70 x 25
+click 135 $((top + 247)) # btnSelectAll at (100, 235) in pnlLeft, 70 x 25
 key ctrl+l
 copy_and_check 1 "$(cell "$work/all.txt" 1)" "load, row 1 帐号"
 
@@ -269,7 +270,7 @@ click 260 68
 key ctrl+a BackSpace
 # lstActions at (10, 290) in pnlLeft, items 17 high: the check box of entry $action, at its
 # indent of 25.
-click $((10 + 2 + 25 + 8)) $((100 + 290 + 2 + action * 17 + 8))
+click $((10 + 2 + 25 + 8)) $((top + 290 + 2 + action * 17 + 8))
 key ctrl+l
 copy_and_check 9 "$(cell "$work/action.txt" 9)" "action $action ticked, row 1 物品名称"
 
@@ -316,12 +317,12 @@ echo "$screenshot"
 step "a large result: $big_records records"
 click 260 68 # 关键词1 holds the value queried by: cleared
 key ctrl+a BackSpace
-click $((10 + 2 + 25 + 8)) $((100 + 290 + 2 + action * 17 + 8)) # the action: unticked
+click $((10 + 2 + 25 + 8)) $((top + 290 + 2 + action * 17 + 8)) # the action: unticked
 click 145 31
 sleep 0.3
 key ctrl+a
 type_text "Z:${big_root//\//\\}"
-click 135 347
+click 135 $((top + 247))
 key ctrl+l
 column=$(column_x 1)
 # The whole result is shown once Ctrl+End in the grid reaches its last row.
@@ -370,7 +371,7 @@ click 145 31
 sleep 0.3
 key ctrl+a
 type_text "Z:${live_root//\//\\}"
-click 135 347
+click 135 $((top + 247))
 key ctrl+l
 sleep 1
 click 1073 67 # chkFollow at (1065, 59) in Panel2: its box ticked

@@ -28,9 +28,9 @@ std::vector<std::string> EnableLines(bool enabled) {
     lines.push_back("enable " + std::string(form::ControlName(control)) +
                     (enabled ? " true" : " false"));
   }
-  // The controls the window has beyond the seventeen follow them: the code page box and the
-  // reading of new records.
-  for (const char* name : {"cboCodePage", "btnReadNew", "chkFollow"})
+  // The controls the window has beyond the seventeen follow them: the code page box, the reading
+  // of new records and the time range.
+  for (const char* name : {"cboCodePage", "btnReadNew", "chkFollow", "edtStartTime", "edtEndTime"})
     lines.push_back(std::string("enable ") + name + (enabled ? " true" : " false"));
   return lines;
 }

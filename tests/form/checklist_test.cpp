@@ -31,7 +31,7 @@ class ChecklistTest : public FormTest {
  protected:
   void SetUp() override {
     FormTest::SetUp();
-    toolkit.Resize({1200, 1040});
+    toolkit.Resize({1200, 1080});
     ASSERT_GE(toolkit.Bounds(lstActions).height, 33 * 17);
     toolkit.ClearTranscript();
   }

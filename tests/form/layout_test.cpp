@@ -11,8 +11,10 @@ using enum form::TControl;
 using form::TRect;
 using form::TSize;
 
-// The left panel is the client area less the top panel (100) and the status bar (19).
-constexpr int kAroundLeftPanel = 100 + 19;
+// The left panel is the client area less the top panel (137, with the time range's row) and the
+// status bar (19).
+constexpr int kTop = 137;
+constexpr int kAroundLeftPanel = kTop + 19;
 
 TEST_F(FormTest, ResizingPlacesTheActionListAndItsButtonsByTheLeftPanelHeight) {
   struct Case {
@@ -33,12 +35,12 @@ TEST_F(FormTest, ResizingPlacesTheActionListAndItsButtonsByTheLeftPanelHeight) {
     SCOPED_TRACE(c.name);
     toolkit.ClearTranscript();
     toolkit.Resize({1200, c.panelHeight + kAroundLeftPanel});
-    EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, 100, 280, c.panelHeight}));
+    EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, kTop, 280, c.panelHeight}));
     EXPECT_EQ(toolkit.Bounds(lstActions), (TRect{10, 290, 260, c.listHeight}));
     EXPECT_EQ(toolkit.Bounds(btnSelectAllActions), (TRect{10, c.buttonsTop, 80, 25}));
     EXPECT_EQ(toolkit.Bounds(btnClearAllActions), (TRect{100, c.buttonsTop, 80, 25}));
-    EXPECT_EQ(toolkit.Bounds(StringGrid1), (TRect{285, 100, 915, c.panelHeight}));
-    EXPECT_EQ(toolkit.Bounds(StatusBar1), (TRect{0, 100 + c.panelHeight, 1200, 19}));
+    EXPECT_EQ(toolkit.Bounds(StringGrid1), (TRect{285, kTop, 915, c.panelHeight}));
+    EXPECT_EQ(toolkit.Bounds(StatusBar1), (TRect{0, kTop + c.panelHeight, 1200, 19}));
     EXPECT_EQ(toolkit.Count("invalidate lstActions"), 1u);
   }
 }
@@ -59,14 +61,14 @@ TEST_F(FormTest, ShowingAndHidingTheProgressBarRedocksWithoutResizingTheActionLi
   const TRect list = toolkit.Bounds(lstActions);
   form.SetProgressVisible(true);
   EXPECT_TRUE(toolkit.IsVisible(ProgressBar1));
-  EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, 100, 280, 562}));
-  EXPECT_EQ(toolkit.Bounds(Splitter1), (TRect{280, 100, 5, 562}));
-  EXPECT_EQ(toolkit.Bounds(StringGrid1), (TRect{285, 100, 915, 562}));
+  EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, kTop, 280, 525}));
+  EXPECT_EQ(toolkit.Bounds(Splitter1), (TRect{280, kTop, 5, 525}));
+  EXPECT_EQ(toolkit.Bounds(StringGrid1), (TRect{285, kTop, 915, 525}));
   EXPECT_EQ(toolkit.Bounds(StatusBar1), (TRect{0, 662, 1200, 19}));
   EXPECT_EQ(toolkit.Bounds(ProgressBar1), (TRect{0, 681, 1200, 19}));
   form.SetProgressVisible(false);
   EXPECT_FALSE(toolkit.IsVisible(ProgressBar1));
-  EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, 100, 280, 581}));
+  EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, kTop, 280, 544}));
   EXPECT_EQ(toolkit.Bounds(StatusBar1), (TRect{0, 681, 1200, 19}));
   EXPECT_EQ(toolkit.Bounds(lstActions), list);
   EXPECT_TRUE(toolkit.Lines({"bounds lstActions", "bounds btn", "invalidate"}).empty());
@@ -91,10 +93,10 @@ TEST_F(FormTest, TheSplitterResizesTheLeftPanelWithinItsLimits) {
     SCOPED_TRACE(c.name);
     toolkit.ClearTranscript();
     toolkit.DragSplitter(c.draggedTo);
-    EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, 100, c.leftWidth, 581}));
-    EXPECT_EQ(toolkit.Bounds(Splitter1), (TRect{c.leftWidth, 100, 5, 581}));
+    EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, kTop, c.leftWidth, 544}));
+    EXPECT_EQ(toolkit.Bounds(Splitter1), (TRect{c.leftWidth, kTop, 5, 544}));
     EXPECT_EQ(toolkit.Bounds(StringGrid1),
-              (TRect{c.leftWidth + 5, 100, 1200 - c.leftWidth - 5, 581}));
+              (TRect{c.leftWidth + 5, kTop, 1200 - c.leftWidth - 5, 544}));
     // Only the width changes: the left panel's contents keep their places.
     EXPECT_TRUE(toolkit.Lines({"bounds lstActions", "bounds btn"}).empty());
   }
@@ -107,8 +109,8 @@ TEST_F(FormTest, NarrowingTheWindowKeepsTheLeftPanelsWidth) {
   toolkit.Resize({200, 700});
   EXPECT_EQ(toolkit.Bounds(pnlLeft).width, 200);
   toolkit.Resize({1200, 700});
-  EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, 100, 350, 581}));
-  EXPECT_EQ(toolkit.Bounds(StringGrid1), (TRect{355, 100, 845, 581}));
+  EXPECT_EQ(toolkit.Bounds(pnlLeft), (TRect{0, kTop, 350, 544}));
+  EXPECT_EQ(toolkit.Bounds(StringGrid1), (TRect{355, kTop, 845, 544}));
 }
 
 TEST(DockChildrenTest, DocksTopBottomLeftAndFill) {
@@ -124,30 +126,30 @@ TEST(DockChildrenTest, DocksTopBottomLeftAndFill) {
        {1200, 700},
        280,
        false,
-       {{0, 0, 1200, 100},
-        {0, 100, 280, 581},
-        {280, 100, 5, 581},
-        {285, 100, 915, 581},
+       {{0, 0, 1200, kTop},
+        {0, kTop, 280, 544},
+        {280, kTop, 5, 544},
+        {285, kTop, 915, 544},
         {0, 681, 1200, 19},
         {0, 700, 1200, 0}}},
       {"progress bar under the status bar",
        {1200, 700},
        280,
        true,
-       {{0, 0, 1200, 100},
-        {0, 100, 280, 562},
-        {280, 100, 5, 562},
-        {285, 100, 915, 562},
+       {{0, 0, 1200, kTop},
+        {0, kTop, 280, 525},
+        {280, kTop, 5, 525},
+        {285, kTop, 915, 525},
         {0, 662, 1200, 19},
         {0, 681, 1200, 19}}},
       {"wider left panel",
        {800, 500},
        400,
        false,
-       {{0, 0, 800, 100},
-        {0, 100, 400, 381},
-        {400, 100, 5, 381},
-        {405, 100, 395, 381},
+       {{0, 0, 800, kTop},
+        {0, kTop, 400, 344},
+        {400, kTop, 5, 344},
+        {405, kTop, 395, 344},
         {0, 481, 800, 19},
         {0, 500, 800, 0}}},
   };

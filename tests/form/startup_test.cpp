@@ -57,7 +57,7 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
   using K = TControlKind;
   constexpr std::optional<TControl> kWindow;
   const Row rows[] = {
-      {Panel2, K::kPanel, kWindow, {0, 0, 1200, 100}, u"", u"", 0},
+      {Panel2, K::kPanel, kWindow, {0, 0, 1200, 137}, u"", u"", 0},
       {edtPath, K::kEdit, Panel2, {20, 20, 250, 23}, u"D:\\KorloServer", u"", 0},
       {btnSelectPath, K::kButton, Panel2, {280, 19, 90, 25}, u"选择路径", u"", 0},
       {btnLoadSearch, K::kButton, Panel2, {380, 19, 90, 25}, u"加载", u"", 0},
@@ -75,19 +75,23 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
       {cboCodePage, K::kComboBox, Panel2, {855, 57, 100, 23}, u"", u"", 0},
       {btnReadNew, K::kButton, Panel2, {965, 56, 90, 25}, u"读取新记录", u"", 0},
       {chkFollow, K::kCheckBox, Panel2, {1065, 59, 90, 17}, u"实时跟踪", u"", 0},
-      {pnlLeft, K::kPanel, kWindow, {0, 100, 280, 581}, u"", u"", 0},
+      {lblStartTime, K::kLabel, Panel2, {20, 97, 0, 0}, u"开始时间", u"", 0},
+      {edtStartTime, K::kEdit, Panel2, {90, 94, 150, 23}, u"", u"YYYY-MM-DD HH:MM:SS", 0},
+      {lblEndTime, K::kLabel, Panel2, {250, 97, 0, 0}, u"结束时间", u"", 0},
+      {edtEndTime, K::kEdit, Panel2, {320, 94, 150, 23}, u"", u"YYYY-MM-DD HH:MM:SS", 0},
+      {pnlLeft, K::kPanel, kWindow, {0, 137, 280, 544}, u"", u"", 0},
       {lblDateFolder, K::kLabel, pnlLeft, {10, 10, 0, 0}, u"日期文件夹:", u"", 0},
       {lstDateFolders, K::kDateList, pnlLeft, {10, 30, 260, 200}, u"", u"", 15},
       {btnRefreshDates, K::kButton, pnlLeft, {10, 235, 80, 25}, u"刷新列表", u"", 0},
       {btnSelectAll, K::kButton, pnlLeft, {100, 235, 70, 25}, u"全选", u"", 0},
       {btnDeselectAll, K::kButton, pnlLeft, {180, 235, 70, 25}, u"取消全选", u"", 0},
       {lblActionFilter, K::kLabel, pnlLeft, {10, 270, 0, 0}, u"动作筛选:", u"", 0},
-      // 581 - 290 - 60 = 231 high; the buttons 10 below it.
-      {lstActions, K::kCheckList, pnlLeft, {10, 290, 260, 231}, u"", u"", 17},
-      {btnSelectAllActions, K::kButton, pnlLeft, {10, 531, 80, 25}, u"全选动作", u"", 0},
-      {btnClearAllActions, K::kButton, pnlLeft, {100, 531, 80, 25}, u"清空动作", u"", 0},
-      {Splitter1, K::kSplitter, kWindow, {280, 100, 5, 581}, u"", u"", 0},
-      {StringGrid1, K::kGrid, kWindow, {285, 100, 915, 581}, u"", u"", 20},
+      // 544 - 290 - 60 = 194 high; the buttons 10 below it.
+      {lstActions, K::kCheckList, pnlLeft, {10, 290, 260, 194}, u"", u"", 17},
+      {btnSelectAllActions, K::kButton, pnlLeft, {10, 494, 80, 25}, u"全选动作", u"", 0},
+      {btnClearAllActions, K::kButton, pnlLeft, {100, 494, 80, 25}, u"清空动作", u"", 0},
+      {Splitter1, K::kSplitter, kWindow, {280, 137, 5, 544}, u"", u"", 0},
+      {StringGrid1, K::kGrid, kWindow, {285, 137, 915, 544}, u"", u"", 20},
       {StatusBar1, K::kStatusBar, kWindow, {0, 681, 1200, 19}, u"", u"", 0},
       {ProgressBar1, K::kProgressBar, kWindow, {0, 700, 1200, 0}, u"", u"", 0},
   };
@@ -113,14 +117,29 @@ TEST_F(StartupTest, BuildsEveryControlAsDesigned) {
   }
 
   // Tab: the top panel's controls, the left panel's, then the grid.
-  EXPECT_EQ(Names(toolkit.TabOrder()),
-            (std::vector<std::string>{
-                "edtPath",        "btnSelectPath",  "btnLoadSearch",       "btnHelp",
-                "cboColumn1",     "edtKeyword1",    "chkExact1",           "cboColumn2",
-                "edtKeyword2",    "chkExact2",      "cboCodePage",         "btnReadNew",
-                "chkFollow",      "lstDateFolders", "btnRefreshDates",     "btnSelectAll",
-                "btnDeselectAll", "lstActions",     "btnSelectAllActions", "btnClearAllActions",
-                "StringGrid1"}));
+  EXPECT_EQ(Names(toolkit.TabOrder()), (std::vector<std::string>{"edtPath",
+                                                                 "btnSelectPath",
+                                                                 "btnLoadSearch",
+                                                                 "btnHelp",
+                                                                 "cboColumn1",
+                                                                 "edtKeyword1",
+                                                                 "chkExact1",
+                                                                 "cboColumn2",
+                                                                 "edtKeyword2",
+                                                                 "chkExact2",
+                                                                 "cboCodePage",
+                                                                 "btnReadNew",
+                                                                 "chkFollow",
+                                                                 "edtStartTime",
+                                                                 "edtEndTime",
+                                                                 "lstDateFolders",
+                                                                 "btnRefreshDates",
+                                                                 "btnSelectAll",
+                                                                 "btnDeselectAll",
+                                                                 "lstActions",
+                                                                 "btnSelectAllActions",
+                                                                 "btnClearAllActions",
+                                                                 "StringGrid1"}));
 }
 
 TEST_F(StartupTest, StartsWithTheDefaultsAndAnEmptyResult) {
