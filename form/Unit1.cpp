@@ -473,7 +473,12 @@ void TForm1::Yield() {
 }
 
 void TForm1::RenderGrid() {
-  gridRecords_ = State().FFilteredLogs;
+  if (sort_) {
+    const core::TGridColumn& column = core::GRID_HEADERS[static_cast<std::size_t>(sort_->column)];
+    gridRecords_ = core::SortRecords(State().FFilteredLogs, *column.field, sort_->direction);
+  } else {
+    gridRecords_ = State().FFilteredLogs;
+  }
   const std::size_t n = gridRecords_.size();
   const int currentRow = toolkit_.GridCurrentRow();
   toolkit_.SetGridRowCount(GridDataRowCount());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/log_analyzer.h"
+#include "core/record_sort.h"
 #include "core/window_services.h"
 #include "form/geometry.h"
 #include "form/input.h"
@@ -167,6 +168,12 @@ class TForm1 : public core::IWindowServices {
   void CopySelectedRows();
   // Queries the cell's value: it goes into keyword 1, exact, on the cell's column.
   void QueryByCellValue(TGridCell cell);
+  // Shows the result sorted by a grid column that shows a field, in a stable sort, from now on:
+  // every later query and refresh is shown so, until ShowLoadOrder. 序号 counts the rows as
+  // shown; the export and the copy of rows write them so.
+  void SortByColumn(int column, core::TSortDirection direction);
+  // The result in the order it was read in again ("原始顺序").
+  void ShowLoadOrder();
   // Reads what the live server wrote since the loaded day folders were read (F5, the
   // "读取新记录" button): the records and the result become those of a fresh load, the grid keeps
   // the record that was current where it still is, and the status line says how many records
@@ -218,6 +225,12 @@ class TForm1 : public core::IWindowServices {
   bool progressVisible_ = false;
   std::vector<TTimerId> copyTimers_;     // copy notices that have not ticked yet
   std::optional<TTimerId> followTimer_;  // the next tick of following, while it is ticked
+  // The order the grid shows the result in, when sorted.
+  struct TGridSort {
+    int column;
+    core::TSortDirection direction;
+  };
+  std::optional<TGridSort> sort_;
   int commandDepth_ = 0;
   bool queryRunning_ = false;    // a query-only pass is in progress (it may be yielding)
   bool queryRequested_ = false;  // the load button was pressed again meanwhile

@@ -8,6 +8,7 @@
 
 #include "core/keyword_match.h"
 #include "core/log_record.h"
+#include "core/record_sort.h"
 #include "core/result_export.h"
 #include "core/status_texts.h"
 #include "platform/unicode.h"
@@ -24,12 +25,24 @@ constexpr TFileType kExportTypes[] = {
 };
 
 // The grid's context menu, by item.
-enum class TGridMenuItem : int { kExport, kCopyRows, kQueryByValue };
-constexpr TMenuItem kGridMenu[] = {
-    {u"导出结果...", true},
-    {u"复制选中行", true},
-    {u"按此值查询", true},
+enum class TGridMenuItem : int {
+  kExport,
+  kCopyRows,
+  kQueryByValue,
+  kSortAscending,
+  kSortDescending,
+  kLoadOrder,
 };
+constexpr TMenuItem kGridMenu[] = {
+    {u"导出结果...", true},    {u"复制选中行", true},     {u"按此值查询", true},
+    {u"按此列升序排序", true}, {u"按此列降序排序", true}, {u"原始顺序", true},
+};
+
+// The record field a grid column shows, if any (序号 shows none).
+std::optional<core::TLogField> FieldOf(int gridColumn) {
+  if (gridColumn < 0 || gridColumn >= static_cast<int>(core::kGridColumnCount)) return {};
+  return core::GRID_HEADERS[static_cast<std::size_t>(gridColumn)].field;
+}
 
 // The searchable column (its index in SEARCHABLE_COLUMNS) a grid column shows, if any.
 std::optional<std::size_t> SearchableIndex(int gridColumn) {
@@ -70,6 +83,11 @@ void TForm1::StringGrid1ContextMenu(TGridCell cell) {
   enable(TGridMenuItem::kQueryByValue, !State().FIsLoading && cell.row >= 1 &&
                                            SearchableIndex(cell.column).has_value() &&
                                            !GridCellText(cell.column, cell.row).empty());
+  // Sorting: on a cell or a header cell of a column that shows a field.
+  const bool sortable = cell.row >= 0 && FieldOf(cell.column).has_value();
+  enable(TGridMenuItem::kSortAscending, sortable);
+  enable(TGridMenuItem::kSortDescending, sortable);
+  enable(TGridMenuItem::kLoadOrder, sort_.has_value());
   const std::optional<int> chosen = toolkit_.ShowPopupMenu(items);
   if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(items.size()) ||
       !items[static_cast<std::size_t>(*chosen)].enabled) {
@@ -85,6 +103,16 @@ void TForm1::StringGrid1ContextMenu(TGridCell cell) {
     case TGridMenuItem::kQueryByValue:
       NameCommand("QueryByCellValue");
       return QueryByCellValue(cell);
+    case TGridMenuItem::kSortAscending:
+    case TGridMenuItem::kSortDescending:
+      NameCommand("SortByColumn");
+      return SortByColumn(cell.column,
+                          static_cast<TGridMenuItem>(*chosen) == TGridMenuItem::kSortAscending
+                              ? core::TSortDirection::kAscending
+                              : core::TSortDirection::kDescending);
+    case TGridMenuItem::kLoadOrder:
+      NameCommand("SortByColumn");
+      return ShowLoadOrder();
   }
 }
 
@@ -102,7 +130,8 @@ void TForm1::ExportResult() {
     const core::TExportFormat format =
         target->type == 1 ? core::TExportFormat::kTsv : core::TExportFormat::kCsv;
     // The export's own copy of the result: a query run during its yields changes nothing of it.
-    core::TResultExport exported(State().FFilteredLogs, format, target->path);
+    // The rows as the grid shows them, in its order.
+    core::TResultExport exported(gridRecords_, format, target->path);
     const std::size_t n = exported.RowCount();
     const int maximum = static_cast<int>(std::min<std::size_t>(n, INT32_MAX));
     SetStatus(u"正在导出 " + core::DecimalText(static_cast<long long>(n)) + u" 条数据...");
@@ -144,6 +173,22 @@ void TForm1::CopySelectedRows() {
   const long long copied = rows.Count();
   toolkit_.SetClipboardText(platform::Utf8ToUtf16(text));
   SetStatus(u"已复制 " + core::DecimalText(copied) + u" 行");
+}
+
+void TForm1::SortByColumn(int column, core::TSortDirection direction) {
+  if (!FieldOf(column)) return;
+  sort_ = TGridSort{column, direction};
+  RenderGrid();
+  const std::u16string_view header = core::GRID_HEADERS[static_cast<std::size_t>(column)].header;
+  SetStatus(u"已按" + std::u16string(header) +
+            (direction == core::TSortDirection::kAscending ? u"升序排序" : u"降序排序"));
+}
+
+void TForm1::ShowLoadOrder() {
+  if (!sort_) return;
+  sort_.reset();
+  RenderGrid();
+  SetStatus(u"已恢复原始顺序");
 }
 
 TRowRange TForm1::SelectedResultRows() const {

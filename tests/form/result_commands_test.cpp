@@ -25,6 +25,9 @@ using form::TShift;
 constexpr int kExport = 0;
 constexpr int kCopyRows = 1;
 constexpr int kQueryByValue = 2;
+constexpr int kSortAscending = 3;
+constexpr int kSortDescending = 4;
+constexpr int kLoadOrder = 5;
 
 std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -52,6 +55,10 @@ class ResultCommands : public FormTest {
   TempTree exports;
 };
 
+// The sort items of the menu, while the result is in the load's order.
+const std::string kSorts = "|按此列升序排序|按此列降序排序|-原始顺序";
+const std::string kNoSorts = "|-按此列升序排序|-按此列降序排序|-原始顺序";
+
 TEST_F(ResultCommands, TheMenuOffersWhatTheCellAndTheResultAllow) {
   struct Case {
     const char* name;
@@ -60,14 +67,26 @@ TEST_F(ResultCommands, TheMenuOffersWhatTheCellAndTheResultAllow) {
     std::string menu;
   };
   const Case cases[] = {
-      {"account cell, a row selected", {1, 2}, {2, 2}, "menu 导出结果...|复制选中行|按此值查询"},
-      {"item name cell", {9, 1}, {}, "menu 导出结果...|-复制选中行|按此值查询"},
-      {"selection beyond the rows", {9, 1}, {5, 9}, "menu 导出结果...|-复制选中行|按此值查询"},
-      {"map code cell: not searchable", {3, 1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"row number", {0, 1}, {1, 3}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"header row", {1, 0}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"empty remark cell", {14, 1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
-      {"outside the cells", {-1, -1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询"},
+      {"account cell, a row selected",
+       {1, 2},
+       {2, 2},
+       "menu 导出结果...|复制选中行|按此值查询" + kSorts},
+      {"item name cell", {9, 1}, {}, "menu 导出结果...|-复制选中行|按此值查询" + kSorts},
+      {"selection beyond the rows",
+       {9, 1},
+       {5, 9},
+       "menu 导出结果...|-复制选中行|按此值查询" + kSorts},
+      {"map code cell: not searchable",
+       {3, 1},
+       {1, 1},
+       "menu 导出结果...|复制选中行|-按此值查询" + kSorts},
+      {"row number: nothing to sort by",
+       {0, 1},
+       {1, 3},
+       "menu 导出结果...|复制选中行|-按此值查询" + kNoSorts},
+      {"header row", {1, 0}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询" + kSorts},
+      {"empty remark cell", {14, 1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询" + kSorts},
+      {"outside the cells", {-1, -1}, {1, 1}, "menu 导出结果...|复制选中行|-按此值查询" + kNoSorts},
   };
   LoadDay(Accounts(3));
   for (const Case& c : cases) {
@@ -80,7 +99,7 @@ TEST_F(ResultCommands, TheMenuOffersWhatTheCellAndTheResultAllow) {
 
 TEST_F(ResultCommands, NothingToExportOrCopyBeforeALoad) {
   ChooseFromMenu({1, 1}, kExport);  // a disabled item chosen anyway does nothing
-  EXPECT_EQ(Menu(), "menu -导出结果...|-复制选中行|-按此值查询");
+  EXPECT_EQ(Menu(), "menu -导出结果...|-复制选中行|-按此值查询" + kSorts);
   EXPECT_TRUE(toolkit.Lines({"save "}).empty());
 }
 
@@ -171,6 +190,46 @@ TEST_F(ResultCommands, CopiesTheSelectedRowsUnderAHeaderLine) {
   EXPECT_EQ(clipboard.find("a1"), std::string::npos);
   EXPECT_TRUE(clipboard.ends_with("\r\n"));
   EXPECT_EQ(Status(), "状态：已复制 2 行");
+}
+
+// A sort by a column holds through later queries and refreshes until 原始顺序; 序号 counts the
+// rows as shown, and the export writes them so.
+TEST_F(ResultCommands, SortsByAColumnUntilTheLoadOrderIsChosen) {
+  LoadDay({"b10", "a2", "c1", "a10", "b2"});
+  const auto accounts = [this] {
+    std::string shown;
+    for (int row = 1; row <= toolkit.GridRowCount(); ++row)
+      shown += (row > 1 ? " " : "") + Cell(0, row) + ":" + Cell(1, row);
+    return shown;
+  };
+  ChooseFromMenu({1, 0}, kSortAscending);  // on the header cell of 帐号
+  EXPECT_EQ(accounts(), "1:a10 2:a2 3:b10 4:b2 5:c1");
+  EXPECT_EQ(Status(), "状态：已按帐号升序排序");
+  ChooseFromMenu({1, 3}, kSortDescending);
+  EXPECT_EQ(accounts(), "1:c1 2:b2 3:b10 4:a2 5:a10");
+  EXPECT_EQ(Menu(),
+            "menu 导出结果...|-复制选中行|按此值查询|按此列升序排序|按此列降序排序|原始顺序");
+
+  // A query keeps the order.
+  toolkit.Paste(edtKeyword1, u"a");
+  toolkit.PickComboItem(cboColumn1, 1);  // 帐号
+  toolkit.SetCheckBox(chkExact1, false);
+  ASSERT_TRUE(toolkit.Click(btnLoadSearch));
+  EXPECT_EQ(accounts(), "1:a2 2:a10");
+
+  // The export writes the rows as shown.
+  const std::u16string path = exports.WindowsStylePath("sorted.csv");
+  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 0});
+  ChooseFromMenu({1, 1}, kExport);
+  const std::string bytes = ReadBytes(exports.Root() / "sorted.csv");
+  EXPECT_LT(bytes.find("\r\n1,a2,"), bytes.find("\r\n2,a10,")) << bytes;
+
+  ChooseFromMenu({1, 1}, kLoadOrder);
+  EXPECT_EQ(accounts(), "1:a2 2:a10");  // both in the load's order: a2 came first
+  EXPECT_EQ(Status(), "状态：已恢复原始顺序");
+  toolkit.Paste(edtKeyword1, u"");
+  ASSERT_TRUE(toolkit.Click(btnLoadSearch));
+  EXPECT_EQ(accounts(), "1:b10 2:a2 3:c1 4:a10 5:b2");
 }
 
 TEST_F(ResultCommands, QueriesByTheCellsValueOnItsColumn) {

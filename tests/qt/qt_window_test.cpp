@@ -402,8 +402,10 @@ class QtWindowTest : public QObject {
     const QPoint at = CellCentre(grid, 1, 3);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
     QApplication::sendEvent(grid->viewport(), &event);
-    QCOMPARE(shown, (QStringList{QStringLiteral("导出结果..."), QStringLiteral("复制选中行"),
-                                 QStringLiteral("按此值查询")}));
+    QCOMPARE(shown,
+             (QStringList{QStringLiteral("导出结果..."), QStringLiteral("复制选中行"),
+                          QStringLiteral("按此值查询"), QStringLiteral("按此列升序排序"),
+                          QStringLiteral("按此列降序排序"), QStringLiteral("原始顺序(off)")}));
     const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 5);  // the header, three rows, and the end of the last line
     QVERIFY(lines.at(1).startsWith(QStringLiteral("2\tacc2\t")));

@@ -791,7 +791,9 @@ TEST_F(Win32ToolkitTest, TheGridsContextMenuReachesTheFormWithItsCell) {
   std::vector<std::u16string> texts;
   for (const form::TMenuItem& item : toolkit_.menus.back())
     texts.emplace_back(item.text);
-  EXPECT_EQ(texts, (std::vector<std::u16string>{u"导出结果...", u"复制选中行", u"按此值查询"}));
+  EXPECT_EQ(texts,
+            (std::vector<std::u16string>{u"导出结果...", u"复制选中行", u"按此值查询",
+                                         u"按此列升序排序", u"按此列降序排序", u"原始顺序"}));
   EXPECT_EQ(toolkit_.Text(TControl::edtKeyword1), u"acc3");
 
   // The right button's release, as the system posts it.
