@@ -99,6 +99,28 @@ void AppendExportRow(TExportFormat format, std::int64_t rowNumber, const TLogRec
   out += kLineEnd;
 }
 
+void ExportValueCounts(TExportFormat format, std::u16string_view header,
+                       const std::vector<TValueCount>& counts, std::u16string_view path) {
+  platform::TReplacingFile file(path);
+  std::string text(kByteOrderMark);
+  AppendExportField(format, header, text);
+  text += Separator(format);
+  AppendExportField(format, std::u16string_view(u"次数"), text);
+  text += kLineEnd;
+  for (const TValueCount& row : counts) {
+    AppendExportField(format, std::string_view(row.value), text);
+    text += Separator(format);
+    text += std::to_string(row.count);
+    text += kLineEnd;
+    if (text.size() >= kFlushBytes) {
+      file.Write(text);
+      text.clear();
+    }
+  }
+  file.Write(text);
+  file.Commit();
+}
+
 TResultExport::TResultExport(TLogList records, TExportFormat format, std::u16string_view path)
     : records_(std::move(records)), format_(format), file_(path) {
   AppendExportHeader(format_, buffer_);

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/form_state.h"
+#include "core/value_counts.h"
 #include "platform/replacing_file.h"
 
 namespace core {
@@ -35,6 +37,12 @@ bool ReadsAsAFormula(std::string_view field);
 // record's field) is copied as it is, UTF-16 text (a header, a window's cell) converted.
 void AppendExportField(TExportFormat format, std::string_view field, std::string& out);
 void AppendExportField(TExportFormat format, std::u16string_view field, std::string& out);
+
+// The file of a count table (CountValues) as the export writes files: the byte-order mark, a line
+// of `header` and "次数", then a line a value with its count. Throws OsError naming the path;
+// leaves no file under that name on failure.
+void ExportValueCounts(TExportFormat format, std::u16string_view header,
+                       const std::vector<TValueCount>& counts, std::u16string_view path);
 
 // Writes a result list to a file a few rows at a time, so that the caller can report progress
 // and yield between the steps. The file appears under its name only when Finish succeeds; a

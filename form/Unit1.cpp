@@ -391,6 +391,37 @@ void TForm1::FollowTimerTick() {
   if (toolkit_.IsChecked(chkFollow)) StartFollowTimer();
 }
 
+void TForm1::CountWindowActivated(int row) {
+  RunCommand("CountWindowActivated", [&] {
+    if (row < 1 || static_cast<std::size_t>(row) > counts_.size()) return;
+    if (!QueryByValue(countColumn_, CountCellText(0, row))) SetStatus(u"此列不能按值查询");
+  });
+}
+
+void TForm1::CountWindowContextMenu(int row) {
+  RunCommand("CountWindowContextMenu", [&] {
+    enum class TItem : int { kExport, kQueryByValue };
+    const bool onValue = row >= 1 && static_cast<std::size_t>(row) <= counts_.size();
+    const TMenuItem items[] = {
+        {u"导出统计...", !counts_.empty()},
+        {u"按此值查询", onValue && !State().FIsLoading && IsSearchableColumn(countColumn_) &&
+                            !CountCellText(0, row).empty()},
+    };
+    const std::optional<int> chosen = toolkit_.ShowPopupMenu(items);
+    if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(std::size(items)) ||
+        !items[static_cast<std::size_t>(*chosen)].enabled) {
+      return;
+    }
+    if (static_cast<TItem>(*chosen) == TItem::kExport) {
+      NameCommand("ExportCounts");
+      ExportCounts();
+    } else {
+      NameCommand("QueryByCellValue");
+      QueryByValue(countColumn_, CountCellText(0, row));
+    }
+  });
+}
+
 bool TForm1::CloseRequested() {
   if (commandDepth_ == 0) return true;
   closeRequested_ = true;

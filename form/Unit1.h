@@ -8,6 +8,7 @@
 
 #include "core/log_analyzer.h"
 #include "core/record_sort.h"
+#include "core/value_counts.h"
 #include "core/window_services.h"
 #include "form/geometry.h"
 #include "form/input.h"
@@ -99,6 +100,10 @@ class TForm1 : public core::IWindowServices {
   void GridContextMenu(TGridCell cell);
   // A timer started through the toolkit has ticked (once).
   void TimerFired(TTimerId timer);
+  // The operator double-clicked or pressed Enter on a data row of the count window, or asked for
+  // its context menu (-1: on no row).
+  void CountWindowActivated(int row);
+  void CountWindowContextMenu(int row);
   // The operator asks to close the window: true when it may close now. While a command runs
   // (it may be yielding) the answer is false, and the form closes the window through the
   // toolkit once the outermost command has returned.
@@ -111,6 +116,9 @@ class TForm1 : public core::IWindowServices {
   std::u16string GridCellText(int column, int row) const;
   // The data rows shown: the rendered records, or 1 (a blank row) for an empty result.
   int GridDataRowCount() const;
+  // The text of a cell of the count window: row 0 holds the headers (the column counted,
+  // "次数"), data row r the value at r - 1 of the count table and its count.
+  std::u16string CountCellText(int column, int row) const;
 
   // ---- IWindowServices ----------------------------------------------------------------------
   void SetStatus(std::u16string_view message) override;
@@ -168,12 +176,22 @@ class TForm1 : public core::IWindowServices {
   void CopySelectedRows();
   // Queries the cell's value: it goes into keyword 1, exact, on the cell's column.
   void QueryByCellValue(TGridCell cell);
+  // Queries `value` on the grid column `column` as QueryByCellValue does; false (nothing done)
+  // when the column cannot be queried by.
+  bool QueryByValue(int column, std::u16string_view value);
+  // Whether a grid column's values can be queried by (it shows a searchable column).
+  static bool IsSearchableColumn(int gridColumn);
   // Shows the result sorted by a grid column that shows a field, in a stable sort, from now on:
   // every later query and refresh is shown so, until ShowLoadOrder. 序号 counts the rows as
   // shown; the export and the copy of rows write them so.
   void SortByColumn(int column, core::TSortDirection direction);
   // The result in the order it was read in again ("原始顺序").
   void ShowLoadOrder();
+  // "统计此列": the distinct values of a grid column that shows a field in the result shown,
+  // with their counts, most frequent first, in the count window.
+  void CountByColumn(int column);
+  // Writes the count table to a file the operator chooses (CSV or TSV), as the export writes.
+  void ExportCounts();
   // Reads what the live server wrote since the loaded day folders were read (F5, the
   // "读取新记录" button): the records and the result become those of a fresh load, the grid keeps
   // the record that was current where it still is, and the status line says how many records
@@ -231,6 +249,8 @@ class TForm1 : public core::IWindowServices {
     core::TSortDirection direction;
   };
   std::optional<TGridSort> sort_;
+  std::vector<core::TValueCount> counts_;  // the count window's table
+  int countColumn_ = -1;                   // the grid column it counts
   int commandDepth_ = 0;
   bool queryRunning_ = false;    // a query-only pass is in progress (it may be yielding)
   bool queryRequested_ = false;  // the load button was pressed again meanwhile

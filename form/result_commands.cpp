@@ -32,11 +32,16 @@ enum class TGridMenuItem : int {
   kSortAscending,
   kSortDescending,
   kLoadOrder,
+  kCounts,
 };
 constexpr TMenuItem kGridMenu[] = {
     {u"导出结果...", true},    {u"复制选中行", true},     {u"按此值查询", true},
     {u"按此列升序排序", true}, {u"按此列降序排序", true}, {u"原始顺序", true},
+    {u"统计此列", true},
 };
+
+constexpr int kCountValueWidth = 300;
+constexpr int kCountWidth = 80;
 
 // The record field a grid column shows, if any (序号 shows none).
 std::optional<core::TLogField> FieldOf(int gridColumn) {
@@ -88,6 +93,7 @@ void TForm1::StringGrid1ContextMenu(TGridCell cell) {
   enable(TGridMenuItem::kSortAscending, sortable);
   enable(TGridMenuItem::kSortDescending, sortable);
   enable(TGridMenuItem::kLoadOrder, sort_.has_value());
+  enable(TGridMenuItem::kCounts, sortable && haveResult);
   const std::optional<int> chosen = toolkit_.ShowPopupMenu(items);
   if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(items.size()) ||
       !items[static_cast<std::size_t>(*chosen)].enabled) {
@@ -113,6 +119,9 @@ void TForm1::StringGrid1ContextMenu(TGridCell cell) {
     case TGridMenuItem::kLoadOrder:
       NameCommand("SortByColumn");
       return ShowLoadOrder();
+    case TGridMenuItem::kCounts:
+      NameCommand("CountByColumn");
+      return CountByColumn(cell.column);
   }
 }
 
@@ -199,15 +208,66 @@ TRowRange TForm1::SelectedResultRows() const {
 }
 
 void TForm1::QueryByCellValue(TGridCell cell) {
-  const std::optional<std::size_t> column = SearchableIndex(cell.column);
-  const std::u16string value = GridCellText(cell.column, cell.row);
-  if (!column || value.empty()) return;
+  QueryByValue(cell.column, GridCellText(cell.column, cell.row));
+}
+
+bool TForm1::QueryByValue(int gridColumn, std::u16string_view value) {
+  const std::optional<std::size_t> column = SearchableIndex(gridColumn);
+  if (!column || value.empty()) return false;
   SetControlText(edtKeyword1, value);
   toolkit_.SetCurrentItem(cboColumn1, static_cast<int>(*column) + 1);  // after "所有列"
   // The query trims its keyword: a value with blanks at either end is found as a part of the
   // field instead, or the record it came from would not be found.
   toolkit_.SetChecked(chkExact1, core::TrimText(value).size() == value.size());
   btnLoadSearchClick();
+  return true;
+}
+
+bool TForm1::IsSearchableColumn(int gridColumn) {
+  return SearchableIndex(gridColumn).has_value();
+}
+
+void TForm1::CountByColumn(int column) {
+  const std::optional<core::TLogField> field = FieldOf(column);
+  if (!field) return;
+  counts_ = core::CountValues(gridRecords_, *field);
+  countColumn_ = column;
+  const std::u16string header(core::GRID_HEADERS[static_cast<std::size_t>(column)].header);
+  const std::u16string distinct = core::DecimalText(static_cast<long long>(counts_.size()));
+  const TGridColumn columns[] = {{header, kCountValueWidth}, {u"次数", kCountWidth}};
+  toolkit_.ShowCountWindow(
+      u"统计: " + header + u"（" + distinct + u" 个不同值，共 " +
+          core::DecimalText(static_cast<long long>(gridRecords_.size())) + u" 条记录）",
+      columns, static_cast<int>(std::min<std::size_t>(counts_.size(), INT32_MAX)));
+  SetStatus(u"已统计" + header + u": " + distinct + u" 个不同值");
+}
+
+std::u16string TForm1::CountCellText(int column, int row) const {
+  if (row == 0) {
+    if (column == 1) return u"次数";
+    if (column == 0 && countColumn_ >= 0) {
+      return std::u16string(core::GRID_HEADERS[static_cast<std::size_t>(countColumn_)].header);
+    }
+    return {};
+  }
+  if (row < 0 || static_cast<std::size_t>(row) > counts_.size()) return {};
+  const core::TValueCount& entry = counts_[static_cast<std::size_t>(row - 1)];
+  if (column == 0) return platform::Utf8ToUtf16(entry.value);
+  if (column == 1) return core::DecimalText(entry.count);
+  return {};
+}
+
+void TForm1::ExportCounts() {
+  if (counts_.empty() || countColumn_ < 0) return;
+  const std::u16string_view header =
+      core::GRID_HEADERS[static_cast<std::size_t>(countColumn_)].header;
+  const std::optional<TSaveTarget> target =
+      toolkit_.ChooseSaveFile(u"导出统计", u"统计结果.csv", kExportTypes);
+  if (!target) return;
+  core::ExportValueCounts(target->type == 1 ? core::TExportFormat::kTsv : core::TExportFormat::kCsv,
+                          header, counts_, target->path);
+  SetStatus(u"已导出 " + core::DecimalText(static_cast<long long>(counts_.size())) + u" 个值: " +
+            target->path);
 }
 
 }  // namespace form

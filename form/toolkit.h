@@ -140,6 +140,17 @@ class IToolkit {
   virtual int GridTopRow() const = 0;
   virtual void SetGridTopRow(int row) = 0;
 
+  // ---- The count window ----------------------------------------------------------------------
+
+  // Shows the count window, titled `title`: a window of its own beside the main one, with a grid
+  // of `columns` over `rows` data rows, whose cells are read from TForm1::CountCellText when
+  // painted. Showing it again, open or closed, replaces what it shows. A double click or Enter on
+  // a data row reaches TForm1::CountWindowActivated, a context-menu request
+  // TForm1::CountWindowContextMenu, both with the row (grid coordinates, data rows from 1; -1
+  // for none).
+  virtual void ShowCountWindow(std::u16string_view title, std::span<const TGridColumn> columns,
+                               int rows) = 0;
+
   // ---- Services -------------------------------------------------------------------------------
 
   virtual void SetClipboardText(std::u16string_view text) = 0;

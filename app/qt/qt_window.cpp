@@ -25,6 +25,7 @@
 #include <exception>
 
 #include "app/qt/action_list_box.h"
+#include "app/qt/count_window.h"
 #include "app/qt/folder_browser.h"
 #include "app/qt/qt_input.h"
 #include "app/qt/qt_text.h"
@@ -487,6 +488,12 @@ int TQtWindow::GridCurrentRow() const {
 
 void TQtWindow::SetGridCurrentRow(int row) {
   if (grid_) grid_->SetCurrentRow(row);
+}
+
+void TQtWindow::ShowCountWindow(std::u16string_view title,
+                                std::span<const form::TGridColumn> columns, int rows) {
+  if (countWindow_ == nullptr) countWindow_ = new TCountWindow(*form_, this);
+  countWindow_->Show(title, columns, rows);
 }
 
 int TQtWindow::GridTopRow() const {

@@ -23,6 +23,7 @@ class QTimer;
 namespace app {
 
 class TActionListBox;
+class TCountWindow;
 class TStringGrid;
 
 // The application object: an exception that escapes an event handler ends at the error box
@@ -95,6 +96,10 @@ class TQtWindow : public QWidget, public form::IToolkit {
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
   form::TRowRange GridSelectedRows() const override;
+  void ShowCountWindow(std::u16string_view title, std::span<const form::TGridColumn> columns,
+                       int rows) override;
+  // The count window, once shown (nullptr before).
+  TCountWindow* CountWindow() const { return countWindow_; }
   int GridTopRow() const override;
   void SetGridTopRow(int row) override;
   void SetClipboardText(std::u16string_view text) override;
@@ -129,6 +134,7 @@ class TQtWindow : public QWidget, public form::IToolkit {
   std::array<QWidget*, form::kControlCount> widgets_{};
   TStringGrid* grid_ = nullptr;
   TActionListBox* actions_ = nullptr;
+  TCountWindow* countWindow_ = nullptr;
   std::vector<QLabel*> statusPanels_;
   std::map<std::uint32_t, QTimer*> timers_;
   std::uint32_t nextTimer_ = 0;

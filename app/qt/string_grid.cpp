@@ -107,8 +107,24 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
   if (onMouseDown) onMouseDown(ButtonOf(event->button()), ShiftOf(event->modifiers()), cell);
 }
 
+void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  const form::TGridCell cell = CellAt(event->position().toPoint());
+  if (onActivated && event->button() == Qt::LeftButton && cell.row > 0) {
+    onActivated(cell.row);
+    event->accept();
+    return;
+  }
+  QTableView::mouseDoubleClickEvent(event);
+}
+
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
   if (onKeyDown && onKeyDown(KeyOf(*event), ShiftOf(event->modifiers()))) {
+    event->accept();
+    return;
+  }
+  if (onActivated && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      CurrentRow() > 0) {
+    onActivated(CurrentRow());
     event->accept();
     return;
   }
@@ -134,6 +150,14 @@ void TStringGrid::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == horizontalHeader()->viewport() && event->type() == QEvent::ContextMenu &&
+      onContextMenu) {
+    // The header's cells are the grid's row 0.
+    const auto* menu = static_cast<QContextMenuEvent*>(event);
+    const int column = horizontalHeader()->logicalIndexAt(menu->pos());
+    onContextMenu(column >= 0 ? form::TGridCell{column, 0} : form::TGridCell{});
+    return true;
+  }
   if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress &&
       onMouseDown) {
     const auto* press = static_cast<QMouseEvent*>(event);

@@ -22,7 +22,8 @@ namespace app {
 //   header, selects nothing;
 // - onKeyDown(key, shift) for each key press before the grid handles it; true consumes the key;
 // - onContextMenu(cell) when the operator asks for the context menu: on the cell under the mouse
-//   pointer, or for the menu key on the current row's first cell.
+//   pointer, or for the menu key on the current row's first cell;
+// - onActivated(row), when set, for a double click on a data row or Enter on the current one.
 class TStringGrid : public QTableView {
  public:
   TStringGrid(TResultsModel::TCellText cellText, QWidget* parent);
@@ -46,8 +47,12 @@ class TStringGrid : public QTableView {
       onMouseDown;
   std::function<bool(form::TKey key, form::TShift shift)> onKeyDown;
   std::function<void(form::TGridCell cell)> onContextMenu;
+  // When set: a double click on a data row, or Enter, activates that row (the count window's
+  // query by a value).
+  std::function<void(int gridRow)> onActivated;
 
  protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

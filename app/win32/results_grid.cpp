@@ -435,9 +435,21 @@ LRESULT ResultsGrid::HandleList(HWND window, UINT message, WPARAM wParam, LPARAM
       // From the keyboard (-1) on the current row; from the mouse on the cell under it.
       form::TGridCell cell{0, CurrentRow()};
       if (lParam != -1) {
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        POINT point = screen;
         ScreenToClient(window, &point);
         cell = CellAt(point);
+        // Over the header: its cells are the grid's row 0.
+        POINT onHeader = screen;
+        RECT headerClient{};
+        if (header_ != nullptr && ScreenToClient(header_, &onHeader) &&
+            GetClientRect(header_, &headerClient) && PtInRect(&headerClient, onHeader)) {
+          HDHITTESTINFO hit{};
+          hit.pt = onHeader;
+          SendMessageW(header_, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+          cell = (hit.flags & HHT_ONHEADER) != 0 && hit.iItem >= 0 ? form::TGridCell{hit.iItem, 0}
+                                                                   : form::TGridCell{};
+        }
       }
       form_.GridContextMenu(cell);
       return 0;

@@ -113,6 +113,7 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) {
   RegisterClassExW(&windowClass);
   RegisterPanelClass(instance);
   Splitter::RegisterWindowClass(instance);
+  CountWindow::RegisterWindowClass(instance);
 }
 
 Win32Toolkit::~Win32Toolkit() {
@@ -647,6 +648,13 @@ void Win32Toolkit::SetGridRowCount(int dataRows) {
 
 int Win32Toolkit::GridCurrentRow() const {
   return grid_ != nullptr ? grid_->CurrentRow() : -1;
+}
+
+void Win32Toolkit::ShowCountWindow(std::u16string_view title,
+                                   std::span<const form::TGridColumn> columns, int rows) {
+  if (form_ == nullptr || window_ == nullptr) return;
+  if (countWindow_ == nullptr) countWindow_ = std::make_unique<CountWindow>(*form_, scale_);
+  countWindow_->Show(window_, instance_, fonts_.regular, title, columns, rows);
 }
 
 int Win32Toolkit::GridTopRow() const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/win32/action_list.h"
+#include "app/win32/count_window.h"
 #include "app/win32/dpi_scale.h"
 #include "app/win32/results_grid.h"
 #include "app/win32/splitter.h"
@@ -83,6 +84,8 @@ class Win32Toolkit : public form::IToolkit {
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
   form::TRowRange GridSelectedRows() const override;
+  void ShowCountWindow(std::u16string_view title, std::span<const form::TGridColumn> columns,
+                       int rows) override;
   int GridTopRow() const override;
   void SetGridTopRow(int row) override;
   void SetClipboardText(std::u16string_view text) override;
@@ -102,6 +105,9 @@ class Win32Toolkit : public form::IToolkit {
  protected:
   // The native window of a control, or null before it is created and after the window is gone.
   HWND Handle(form::TControl control) const { return controls_[form::Index(control)]; }
+  // The count window and its list view, once shown (null before).
+  HWND CountWindowHandle() const { return countWindow_ ? countWindow_->Window() : nullptr; }
+  HWND CountList() const { return countWindow_ ? countWindow_->List() : nullptr; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -137,6 +143,7 @@ class Win32Toolkit : public form::IToolkit {
   std::unique_ptr<ResultsGrid> grid_;
   std::unique_ptr<ActionList> actionList_;
   std::unique_ptr<Splitter> splitter_;
+  std::unique_ptr<CountWindow> countWindow_;
   bool dateListSorted_ = false;
   bool busyCursor_ = false;
   form::TWindowPacing pacing_;

@@ -28,6 +28,7 @@ constexpr int kQueryByValue = 2;
 constexpr int kSortAscending = 3;
 constexpr int kSortDescending = 4;
 constexpr int kLoadOrder = 5;
+constexpr int kCounts = 6;
 
 std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -56,8 +57,8 @@ class ResultCommands : public FormTest {
 };
 
 // The sort items of the menu, while the result is in the load's order.
-const std::string kSorts = "|按此列升序排序|按此列降序排序|-原始顺序";
-const std::string kNoSorts = "|-按此列升序排序|-按此列降序排序|-原始顺序";
+const std::string kSorts = "|按此列升序排序|按此列降序排序|-原始顺序|统计此列";
+const std::string kNoSorts = "|-按此列升序排序|-按此列降序排序|-原始顺序|-统计此列";
 
 TEST_F(ResultCommands, TheMenuOffersWhatTheCellAndTheResultAllow) {
   struct Case {
@@ -99,7 +100,10 @@ TEST_F(ResultCommands, TheMenuOffersWhatTheCellAndTheResultAllow) {
 
 TEST_F(ResultCommands, NothingToExportOrCopyBeforeALoad) {
   ChooseFromMenu({1, 1}, kExport);  // a disabled item chosen anyway does nothing
-  EXPECT_EQ(Menu(), "menu -导出结果...|-复制选中行|-按此值查询" + kSorts);
+  EXPECT_EQ(
+      Menu(),
+      "menu "
+      "-导出结果...|-复制选中行|-按此值查询|按此列升序排序|按此列降序排序|-原始顺序|-统计此列");
   EXPECT_TRUE(toolkit.Lines({"save "}).empty());
 }
 
@@ -208,7 +212,7 @@ TEST_F(ResultCommands, SortsByAColumnUntilTheLoadOrderIsChosen) {
   ChooseFromMenu({1, 3}, kSortDescending);
   EXPECT_EQ(accounts(), "1:c1 2:b2 3:b10 4:a2 5:a10");
   EXPECT_EQ(Menu(),
-            "menu 导出结果...|-复制选中行|按此值查询|按此列升序排序|按此列降序排序|原始顺序");
+            "menu 导出结果...|-复制选中行|按此值查询|按此列升序排序|按此列降序排序|原始顺序|统计此列");
 
   // A query keeps the order.
   toolkit.Paste(edtKeyword1, u"a");
@@ -230,6 +234,41 @@ TEST_F(ResultCommands, SortsByAColumnUntilTheLoadOrderIsChosen) {
   toolkit.Paste(edtKeyword1, u"");
   ASSERT_TRUE(toolkit.Click(btnLoadSearch));
   EXPECT_EQ(accounts(), "1:b10 2:a2 3:c1 4:a10 5:b2");
+}
+
+// "统计此列": the values of the column in the result shown, most frequent first, in a window of
+// their own; a value activated there is queried by, and the table exports as the result does.
+TEST_F(ResultCommands, CountsTheValuesOfAColumnAndQueriesByOne) {
+  LoadDay({"b", "a", "c", "a", "b", "a"});
+  ChooseFromMenu({1, 2}, kCounts);
+  EXPECT_EQ(toolkit.Lines({"countwindow "}),
+            std::vector<std::string>{
+                "countwindow 统计: 帐号（3 个不同值，共 6 条记录） | 帐号 次数 | 3"});
+  const auto row = [this](int r) {
+    return Utf8(form.CountCellText(0, r)) + "=" + Utf8(form.CountCellText(1, r));
+  };
+  EXPECT_EQ(row(0), "帐号=次数");
+  EXPECT_EQ(row(1) + " " + row(2) + " " + row(3), "a=3 b=2 c=1");
+  EXPECT_EQ(Status(), "状态：已统计帐号: 3 个不同值");
+
+  // Exported as the result is, the header line first.
+  const std::u16string path = exports.WindowsStylePath("counts.csv");
+  toolkit.menuAnswers.push_back(0);
+  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 0});
+  form.CountWindowContextMenu(2);
+  EXPECT_EQ(ReadBytes(exports.Root() / "counts.csv"),
+            "\xEF\xBB\xBF帐号,次数\r\na,3\r\nb,2\r\nc,1\r\n");
+
+  // Enter or a double click on "b": the query by that value.
+  form.CountWindowActivated(2);
+  EXPECT_EQ(Utf8(toolkit.Text(edtKeyword1)), "b");
+  EXPECT_EQ(State().FFilteredLogs.size(), 2u);
+
+  // A column that cannot be queried by: the count still shows, the activation says why not.
+  ChooseFromMenu({3, 1}, kCounts);  // 地图代码
+  EXPECT_EQ(toolkit.CountWindowRows(), 1);
+  form.CountWindowActivated(1);
+  EXPECT_EQ(Status(), "状态：此列不能按值查询");
 }
 
 TEST_F(ResultCommands, QueriesByTheCellsValueOnItsColumn) {

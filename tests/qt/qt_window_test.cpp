@@ -22,6 +22,7 @@
 #include <string>
 
 #include "app/qt/action_list_box.h"
+#include "app/qt/count_window.h"
 #include "app/qt/folder_browser.h"
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_window.h"
@@ -153,6 +154,37 @@ class QtWindowTest : public QObject {
                             .arg(paced.yields)
                             .arg(paced.pumps)
                             .arg(paced.progressMoves)));
+  }
+
+  // The count window: its own window with the form's count table; a double click or Enter on a
+  // value queries by it.
+  void theCountWindowShowsTheCountsAndQueriesByAValue() {
+    Window window;
+    window.ShowAndWait();
+    TempTree tree;
+    WriteDay(tree, "2024-03-01", 3);
+    window.SetText(TControl::edtPath, app::ToU16(QString::fromStdString(tree.Root().string())));
+    window.SetItemSelected(TControl::lstDateFolders, 0, true);
+    window.Form().ButtonClicked(TControl::btnLoadSearch);
+    QCOMPARE(window.Form().State().FAllLogs.size(), std::size_t{3});
+    window.Form().CountByColumn(1);
+    app::TCountWindow* counts = window.CountWindow();
+    QVERIFY(counts != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(counts));
+    QCOMPARE(counts->windowTitle(), QStringLiteral("统计: 帐号（3 个不同值，共 3 条记录）"));
+    app::TStringGrid* grid = counts->Grid();
+    QCOMPARE(grid->Model().rowCount(), 3);
+    QCOMPARE(grid->Model().headerData(1, Qt::Horizontal).toString(), QStringLiteral("次数"));
+    QCOMPARE(grid->Model().data(grid->Model().index(1, 0)).toString(), QStringLiteral("acc2"));
+
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(grid, 0, 2));
+    QCOMPARE(window.Get<QLineEdit>(TControl::edtKeyword1)->text(), QStringLiteral("acc2"));
+    QCOMPARE(window.Form().State().FFilteredLogs.size(), std::size_t{1});
+
+    grid->SetCurrentRow(3);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(window.Get<QLineEdit>(TControl::edtKeyword1)->text(), QStringLiteral("acc3"));
   }
 
   void fitsTheWindowIntoTheScreensWorkArea() {
@@ -402,10 +434,10 @@ class QtWindowTest : public QObject {
     const QPoint at = CellCentre(grid, 1, 3);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
     QApplication::sendEvent(grid->viewport(), &event);
-    QCOMPARE(shown,
-             (QStringList{QStringLiteral("导出结果..."), QStringLiteral("复制选中行"),
-                          QStringLiteral("按此值查询"), QStringLiteral("按此列升序排序"),
-                          QStringLiteral("按此列降序排序"), QStringLiteral("原始顺序(off)")}));
+    QCOMPARE(shown, (QStringList{QStringLiteral("导出结果..."), QStringLiteral("复制选中行"),
+                                 QStringLiteral("按此值查询"), QStringLiteral("按此列升序排序"),
+                                 QStringLiteral("按此列降序排序"), QStringLiteral("原始顺序(off)"),
+                                 QStringLiteral("统计此列")}));
     const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 5);  // the header, three rows, and the end of the last line
     QVERIFY(lines.at(1).startsWith(QStringLiteral("2\tacc2\t")));

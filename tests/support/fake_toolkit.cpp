@@ -181,6 +181,16 @@ void FakeToolkit::ClickCheckBox(TControl box) {
   Form().CheckBoxClicked(box);
 }
 
+void FakeToolkit::ShowCountWindow(std::u16string_view title,
+                                  std::span<const form::TGridColumn> columns, int rows) {
+  std::string headers;
+  for (const form::TGridColumn& column : columns)
+    headers += (headers.empty() ? "" : " ") + Utf8(column.header);
+  Record("countwindow " + Utf8(title) + " | " + headers + " | " + std::to_string(rows));
+  countTitle_ = title;
+  countRows_ = rows;
+}
+
 void FakeToolkit::SetGridTopRow(int row) {
   Record("toprow " + std::to_string(row));
   gridTopRow_ = std::clamp(row, 1, std::max(gridRows_, 1));

@@ -116,6 +116,9 @@ class FakeToolkit : public form::IToolkit {
   void NotifyUnchangedText(form::TControl edit);
   // The operator clicks a check box: it changes, then the form hears of the click.
   void ClickCheckBox(form::TControl box);
+  // The count window as last shown: its title, column headers and number of data rows.
+  const std::u16string& CountWindowTitle() const { return countTitle_; }
+  int CountWindowRows() const { return countRows_; }
   // Clicks a button; false (and no event) when it is disabled, as the screen would refuse it.
   bool Click(form::TControl button);
   // Checks or clears a check box, or picks a combo-box entry (no notification: the form reads
@@ -192,6 +195,8 @@ class FakeToolkit : public form::IToolkit {
   int GridCurrentRow() const override;
   void SetGridCurrentRow(int row) override;
   form::TRowRange GridSelectedRows() const override;
+  void ShowCountWindow(std::u16string_view title, std::span<const form::TGridColumn> columns,
+                       int rows) override;
   int GridTopRow() const override { return gridTopRow_; }
   void SetGridTopRow(int row) override;
   void SetClipboardText(std::u16string_view text) override;
@@ -235,6 +240,8 @@ class FakeToolkit : public form::IToolkit {
   int progressPosition_ = 0;
   form::TPaceCounts paceCounts_;
   int gridTopRow_ = 1;
+  std::u16string countTitle_;
+  int countRows_ = -1;  // -1: never shown
   std::vector<std::pair<std::u16string, int>> columns_;
   int gridRows_ = 0;
   int gridCurrentRow_ = -1;

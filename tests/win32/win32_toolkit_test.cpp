@@ -43,6 +43,8 @@ class TestToolkit : public app::Win32Toolkit {
  public:
   TestToolkit() : Win32Toolkit(GetModuleHandleW(nullptr)) {}
 
+  using Win32Toolkit::CountList;
+  using Win32Toolkit::CountWindowHandle;
   using Win32Toolkit::Handle;
   HWND Window() const {
     HWND panel = Handle(TControl::Panel2);
@@ -791,9 +793,9 @@ TEST_F(Win32ToolkitTest, TheGridsContextMenuReachesTheFormWithItsCell) {
   std::vector<std::u16string> texts;
   for (const form::TMenuItem& item : toolkit_.menus.back())
     texts.emplace_back(item.text);
-  EXPECT_EQ(texts,
-            (std::vector<std::u16string>{u"导出结果...", u"复制选中行", u"按此值查询",
-                                         u"按此列升序排序", u"按此列降序排序", u"原始顺序"}));
+  EXPECT_EQ(texts, (std::vector<std::u16string>{u"导出结果...", u"复制选中行", u"按此值查询",
+                                                u"按此列升序排序", u"按此列降序排序", u"原始顺序",
+                                                u"统计此列"}));
   EXPECT_EQ(toolkit_.Text(TControl::edtKeyword1), u"acc3");
 
   // The right button's release, as the system posts it.
@@ -1018,6 +1020,45 @@ TEST_F(Win32ToolkitTest, TheStatusBarsPanelsAreAsWideAsDesigned) {
   EXPECT_EQ(edges[0], 150);
   EXPECT_EQ(edges[1], 300);
   EXPECT_EQ(edges[2], 350);  // the third panel 50 wide, not stretched to the bar's right edge
+}
+
+}  // namespace
+
+namespace {
+
+// The count window: a window of its own with the form's count table; a double click or Enter on
+// a row reaches the form, which queries by that value.
+TEST_F(Win32ToolkitTest, TheCountWindowShowsTheCountsAndQueriesByAValue) {
+  ShowRecords(4);
+  form_->State().FFilteredLogs.push_back(core::ParseLogLine(u"0\tacc2"));
+  form_->RenderGrid();
+  form_->CountByColumn(1);
+  HWND list = toolkit_.CountList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);
+  wchar_t text[64] = {};
+  LVITEMW item{};
+  item.iSubItem = 0;
+  item.pszText = text;
+  item.cchTextMax = 64;
+  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(app::FromWide(text), u"acc2");  // twice: the most frequent first
+  item.iSubItem = 1;
+  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(app::FromWide(text), u"2");
+
+  // A double click on the third row: acc3 goes into 关键词1, exact, on 帐号.
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+  const POINT centre{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(centre));
+  PostMessageW(list, WM_LBUTTONUP, 0, PointParam(centre));
+  PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, PointParam(centre));
+  PostMessageW(list, WM_LBUTTONUP, 0, PointParam(centre));
+  toolkit_.HandlePendingMessages();
+  EXPECT_EQ(toolkit_.Text(TControl::edtKeyword1), u"acc3");
+  ShowWindow(toolkit_.CountWindowHandle(), SW_HIDE);
 }
 
 }  // namespace
