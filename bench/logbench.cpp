@@ -2,8 +2,9 @@
 //
 //   logbench --root ROOT --dates D1[,D2...] [--codepage NAME]
 //            [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1] [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]
-//            [--toggle I[,J...]] [--queries N] [--threads N] [--then-dates D1[,D2...]]
-//            [--follow SECONDS] [--dump FILE] [--export FILE]
+//            [--toggle I[,J...]] [--from TEXT] [--to TEXT] [--queries N] [--threads N]
+//            [--then-dates D1[,D2...]] [--follow SECONDS]
+//            [--sort COLUMN[:desc]] [--counts COLUMN] [--dump FILE] [--export FILE]
 //
 // The root goes through the root test and the day-folder scan, the named folders are selected,
 // the actions toggled in order from the start state, the query inputs set (defaults as the
@@ -17,9 +18,14 @@
 //   threads).
 // --threads N sets the number of threads that read and decode files ahead of the load (0: all
 // on the calling thread); the program's default, one less than the processor's, when not given.
+// --from and --to give the query's time range, as the window's 开始时间 and 结束时间 do.
+// --sort COLUMN[:desc] (a header text such as 物品流水号) sorts the result as the window's grid
+// does (sort_ms); --counts COLUMN counts its values as the window's 统计此列 does (counts_ms,
+// distinct).
 // --dump FILE writes the result list as UTF-8, one record a line (LF), the fifteen grid
-// columns in grid order (row number first) joined by TAB.
-// --export FILE writes the result list exactly as the window's CSV export does.
+// columns in grid order (row number first) joined by TAB; with --counts, the count table
+// instead: the value, a TAB and its count a line, the most frequent first.
+// --export FILE writes the result list exactly as the window's CSV export does (export_ms).
 // --then-dates D1[,D2...]: after the queries, selects these day folders instead and loads
 // again, as the load button does after the date selection changed (keeping the files it has
 // read): then_load_ms, then_records.
@@ -50,7 +56,9 @@
 #include "core/headless_window.h"
 #include "core/keyword_match.h"
 #include "core/log_analyzer.h"
+#include "core/record_sort.h"
 #include "core/result_export.h"
+#include "core/value_counts.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/os_error.h"
@@ -123,9 +131,25 @@ struct Options {
   std::optional<unsigned> threads;
   std::vector<std::u16string> thenDates;
   int followSeconds = 0;
+  std::u16string timeFrom;
+  std::u16string timeTo;
+  std::optional<std::size_t> sortColumn;  // a grid column
+  core::TSortDirection sortDirection = core::TSortDirection::kAscending;
+  std::optional<std::size_t> countColumn;
   std::string dumpFile;
   std::string exportFile;
 };
+
+// The grid column a header text names ("物品流水号"), when it shows a field.
+std::size_t ColumnNamed(std::string_view option, const std::string& text) {
+  for (std::size_t column = 0; column < core::kGridColumnCount; ++column) {
+    if (core::GRID_HEADERS[column].field &&
+        core::GRID_HEADERS[column].header == platform::Utf8ToUtf16(text)) {
+      return column;
+    }
+  }
+  throw UsageError(std::string(option) + ": no column is named '" + text + "'");
+}
 
 std::vector<std::string> SplitCommas(std::string_view text) {
   std::vector<std::string> items;
@@ -200,6 +224,17 @@ Options ParseOptions(int argc, char** argv) {
     } else if (option == "--follow") {
       options.followSeconds = ParseInt(option, value);
       if (options.followSeconds < 0) throw UsageError("--follow cannot be negative");
+    } else if (option == "--from" || option == "--to") {
+      (option == "--from" ? options.timeFrom : options.timeTo) = text;
+    } else if (option == "--sort") {
+      std::string column = value;
+      if (column.ends_with(":desc")) {
+        column.resize(column.size() - 5);
+        options.sortDirection = core::TSortDirection::kDescending;
+      }
+      options.sortColumn = ColumnNamed(option, column);
+    } else if (option == "--counts") {
+      options.countColumn = ColumnNamed(option, value);
     } else if (option == "--dump") {
       options.dumpFile = value;
     } else if (option == "--export") {
@@ -211,6 +246,14 @@ Options ParseOptions(int argc, char** argv) {
   if (!haveRoot) throw UsageError("--root is required");
   if (options.dates.empty()) throw UsageError("--dates is required");
   return options;
+}
+
+// The count table, one value a line (LF): the value, a TAB, its count.
+void WriteCounts(const std::string& fileName, const std::vector<core::TValueCount>& counts) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  for (const core::TValueCount& row : counts)
+    out << row.value << '\t' << row.count << '\n';
+  if (!out) throw std::runtime_error("cannot write " + fileName);
 }
 
 void WriteDump(const std::string& fileName, const core::TLogList& records) {
@@ -252,6 +295,8 @@ int Run(const Options& options) {
   }
   for (int index : options.toggles)
     analyzer.ToggleAction(index);
+  window.time[0] = options.timeFrom;
+  window.time[1] = options.timeTo;
   for (int i = 0; i < 2; ++i) {
     window.keyword[i] = options.keyword[i];
     window.column[i] = options.column[i];
@@ -327,11 +372,30 @@ int Run(const Options& options) {
                 mib(platform::ResidentBytes(), residentBefore));
   }
 
-  if (!options.dumpFile.empty()) WriteDump(options.dumpFile, analyzer.State().FFilteredLogs);
+  // The result as the window shows it: sorted when asked, and counted by a column when asked.
+  core::TLogList shown = analyzer.State().FFilteredLogs;
+  if (options.sortColumn) {
+    const Clock::time_point start = Clock::now();
+    shown = core::SortRecords(shown, *core::GRID_HEADERS[*options.sortColumn].field,
+                              options.sortDirection);
+    std::printf("sort_ms=%.1f\n", Milliseconds(Clock::now() - start));
+  }
+  if (options.countColumn) {
+    const Clock::time_point start = Clock::now();
+    const std::vector<core::TValueCount> counts =
+        core::CountValues(shown, *core::GRID_HEADERS[*options.countColumn].field);
+    std::printf("counts_ms=%.1f\n", Milliseconds(Clock::now() - start));
+    std::printf("distinct=%zu\n", counts.size());
+    if (!options.dumpFile.empty()) WriteCounts(options.dumpFile, counts);
+  } else if (!options.dumpFile.empty()) {
+    WriteDump(options.dumpFile, shown);
+  }
   if (!options.exportFile.empty()) {
-    core::TResultExport exported(analyzer.State().FFilteredLogs, core::TExportFormat::kCsv,
+    const Clock::time_point start = Clock::now();
+    core::TResultExport exported(shown, core::TExportFormat::kCsv,
                                  platform::Utf8ToUtf16(options.exportFile));
     exported.Finish();
+    std::printf("export_ms=%.1f\n", Milliseconds(Clock::now() - start));
   }
 
   std::printf("files=%lld\n", static_cast<long long>(analyzer.LastLoadCounts().files));
@@ -357,6 +421,7 @@ constexpr const char* kUsage =
     "                [--kw1 TEXT] [--col1 TEXT] [--exact1 0|1]\n"
     "                [--kw2 TEXT] [--col2 TEXT] [--exact2 0|1]\n"
     "                [--toggle I[,J...]] [--queries N] [--threads N]\n"
+    "                [--from TEXT] [--to TEXT] [--sort COLUMN[:desc]] [--counts COLUMN]\n"
     "                [--then-dates D1[,D2...]] [--follow SECONDS]\n"
     "                [--dump FILE] [--export FILE]\n";
 

@@ -18,6 +18,7 @@ void TLogList::clear() noexcept {
 
 void TLogList::reserve(std::size_t count) {
   lines_.reserve(count);
+  runs_.reserve(count);
 }
 
 void TLogList::AppendBlock(const TBlockRef& block) {

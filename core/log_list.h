@@ -31,8 +31,9 @@ class TLogList {
   std::size_t size() const noexcept { return size_; }
   bool empty() const noexcept { return size_ == 0; }
   void clear() noexcept;
-  // Room for `count` records that are not consecutive lines of a block, so that appending them
-  // moves nothing; room never filled costs address space, not memory.
+  // Room for `count` records that are not consecutive lines of a block (nor of one block: a
+  // sorted list), so that appending them moves nothing; room never filled costs address space,
+  // not memory.
   void reserve(std::size_t count);
   void push_back(const TLogRecord& record) {
     // The usual case inline: the next line of the last run's block.

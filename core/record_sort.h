@@ -3,6 +3,8 @@
 #include <compare>
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/log_list.h"
 #include "core/log_record.h"
@@ -19,5 +21,11 @@ std::strong_ordering CompareValues(std::string_view a, std::string_view b) noexc
 // `records` in the order of their `field`, ascending or descending; records with equal values
 // keep the order they had (a stable sort), in both directions.
 TLogList SortRecords(const TLogList& records, TLogField field, TSortDirection direction);
+
+// The distinct values of `field` in `records`, in the order above (values equal in it, "007" and
+// "7", by their bytes), each with the number of records holding it. The values point into the
+// records' blocks: valid while `records` lives.
+std::vector<std::pair<std::string_view, std::int64_t>> CountSortedValues(const TLogList& records,
+                                                                         TLogField field);
 
 }  // namespace core
