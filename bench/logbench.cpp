@@ -25,7 +25,8 @@
 // --dump FILE writes the result list as UTF-8, one record a line (LF), the fifteen grid
 // columns in grid order (row number first) joined by TAB; with --counts, the count table
 // instead: the value, a TAB and its count a line, the most frequent first.
-// --export FILE writes the result list exactly as the window's CSV export does (export_ms).
+// --export FILE writes the result list exactly as the window's export does (export_ms), in the
+//            format the name's extension gives: .xlsx a workbook, .txt tab-separated, else CSV.
 // --then-dates D1[,D2...]: after the queries, selects these day folders instead and loads
 // again, as the load button does after the date selection changed (keeping the files it has
 // read): then_load_ms, then_records.
@@ -256,6 +257,12 @@ void WriteCounts(const std::string& fileName, const std::vector<core::TValueCoun
   if (!out) throw std::runtime_error("cannot write " + fileName);
 }
 
+core::TExportFormat ExportFormatOf(std::string_view fileName) {
+  if (fileName.ends_with(".xlsx")) return core::TExportFormat::kXlsx;
+  if (fileName.ends_with(".txt")) return core::TExportFormat::kTsv;
+  return core::TExportFormat::kCsv;
+}
+
 void WriteDump(const std::string& fileName, const core::TLogList& records) {
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   std::string line;
@@ -392,7 +399,7 @@ int Run(const Options& options) {
   }
   if (!options.exportFile.empty()) {
     const Clock::time_point start = Clock::now();
-    core::TResultExport exported(shown, core::TExportFormat::kCsv,
+    core::TResultExport exported(shown, ExportFormatOf(options.exportFile),
                                  platform::Utf8ToUtf16(options.exportFile));
     exported.Finish();
     std::printf("export_ms=%.1f\n", Milliseconds(Clock::now() - start));

@@ -23,6 +23,8 @@ state=$build/wine-measure
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
+# The workbook export's library, built for Windows once.
+scripts/build-xlsxwriter-mingw.sh
 if [[ ! -f $build/build.ninja ]] || ! grep -q '^KORLO_BUILD_BENCH:BOOL=ON' "$build/CMakeCache.txt"; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DKORLO_BUILD_APP=ON -DKORLO_BUILD_BENCH=ON -DKORLO_WERROR=ON \

@@ -14,6 +14,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
 
+// The text formats' separator (a workbook has none: its rows never go through here).
 char Separator(TExportFormat format) {
   return format == TExportFormat::kCsv ? ',' : '\t';
 }
@@ -122,26 +123,41 @@ void ExportValueCounts(TExportFormat format, std::u16string_view header,
 }
 
 TResultExport::TResultExport(TLogList records, TExportFormat format, std::u16string_view path)
-    : records_(std::move(records)), format_(format), file_(path) {
+    : records_(std::move(records)), format_(format) {
+  if (format_ == TExportFormat::kXlsx) {
+    workbook_ = std::make_unique<TWorkbookWriter>(path);
+    return;
+  }
+  file_.emplace(path);
   AppendExportHeader(format_, buffer_);
 }
 
 void TResultExport::WriteRows(std::size_t count) {
   const std::size_t end = std::min(records_.size(), written_ + count);
+  TLogList::TCursor cursor(records_);
   for (; written_ < end; ++written_) {
-    AppendExportRow(format_, static_cast<std::int64_t>(written_ + 1), records_[written_], buffer_);
+    const auto rowNumber = static_cast<std::int64_t>(written_ + 1);
+    if (workbook_) {
+      workbook_->WriteRow(rowNumber, cursor.At(written_));
+      continue;
+    }
+    AppendExportRow(format_, rowNumber, cursor.At(written_), buffer_);
     if (buffer_.size() >= kFlushBytes) Flush();
   }
 }
 
 void TResultExport::Finish() {
   WriteRows(records_.size() - written_);
+  if (workbook_) {
+    workbook_->Finish();
+    return;
+  }
   Flush();
-  file_.Commit();
+  file_->Commit();
 }
 
 void TResultExport::Flush() {
-  file_.Write(buffer_);
+  file_->Write(buffer_);
   buffer_.clear();
 }
 

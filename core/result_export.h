@@ -2,17 +2,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/form_state.h"
 #include "core/value_counts.h"
+#include "core/workbook_writer.h"
 #include "platform/replacing_file.h"
 
 namespace core {
 
-enum class TExportFormat : std::uint8_t { kCsv, kTsv };
+// The export's formats: text files for any program, and an Excel workbook (TWorkbookWriter).
+enum class TExportFormat : std::uint8_t { kCsv, kTsv, kXlsx };
 
 // The text of an exported result, in UTF-8 as spreadsheet programs (Excel, WPS) open it: a
 // byte-order mark, a line of the fifteen grid headers, then one line per record as the grid
@@ -64,7 +68,8 @@ class TResultExport {
 
   TLogList records_;
   TExportFormat format_;
-  platform::TReplacingFile file_;
+  std::optional<platform::TReplacingFile> file_;  // a text format's
+  std::unique_ptr<TWorkbookWriter> workbook_;     // the workbook's
   std::string buffer_;
   std::size_t written_ = 0;
 };

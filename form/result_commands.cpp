@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/keyword_match.h"
@@ -19,10 +21,47 @@ namespace {
 
 using enum TControl;
 
+// The export's file types, by the format each writes, the workbook first: it keeps every value as
+// the log has it, where a spreadsheet reading a text file changes long numbers and dates.
 constexpr TFileType kExportTypes[] = {
+    {u"Excel 工作簿", u"xlsx"},
     {u"CSV 文件", u"csv"},
     {u"文本文件 (制表符分隔)", u"txt"},
 };
+constexpr core::TExportFormat kExportFormats[] = {
+    core::TExportFormat::kXlsx, core::TExportFormat::kCsv, core::TExportFormat::kTsv};
+// The count table's file types: text only.
+constexpr TFileType kCountExportTypes[] = {
+    {u"CSV 文件", u"csv"},
+    {u"文本文件 (制表符分隔)", u"txt"},
+};
+constexpr core::TExportFormat kCountExportFormats[] = {core::TExportFormat::kCsv,
+                                                       core::TExportFormat::kTsv};
+
+// Whether the path's name ends in "." and the extension, in any letter case.
+bool HasExtension(std::u16string_view path, std::u16string_view extension) {
+  if (path.size() <= extension.size()) return false;
+  if (path[path.size() - extension.size() - 1] != u'.') return false;
+  return std::ranges::equal(path.substr(path.size() - extension.size()), extension,
+                            [](char16_t a, char16_t b) {
+                              const auto lower = [](char16_t c) {
+                                return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+                              };
+                              return lower(a) == lower(b);
+                            });
+}
+
+// The format a save target asks for: the one its name's extension names, since a file called
+// "r.csv" must hold CSV whichever type the dialog showed; otherwise the chosen type's.
+core::TExportFormat FormatOf(const TSaveTarget& target, std::span<const TFileType> types,
+                             std::span<const core::TExportFormat> formats) {
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    if (HasExtension(target.path, types[i].extension)) return formats[i];
+  }
+  return target.type >= 0 && static_cast<std::size_t>(target.type) < formats.size()
+             ? formats[static_cast<std::size_t>(target.type)]
+             : formats.front();
+}
 
 // The grid's context menu, by item.
 enum class TGridMenuItem : int {
@@ -131,13 +170,12 @@ void TForm1::ExportResult() {
     return;
   }
   const std::optional<TSaveTarget> target =
-      toolkit_.ChooseSaveFile(u"导出结果", u"查询结果.csv", kExportTypes);
+      toolkit_.ChooseSaveFile(u"导出结果", u"查询结果.xlsx", kExportTypes);
   if (!target) return;
   exporting_ = true;
   const auto done = [this] { exporting_ = false; };
   try {
-    const core::TExportFormat format =
-        target->type == 1 ? core::TExportFormat::kTsv : core::TExportFormat::kCsv;
+    const core::TExportFormat format = FormatOf(*target, kExportTypes, kExportFormats);
     // The export's own copy of the result: a query run during its yields changes nothing of it.
     // The rows as the grid shows them, in its order.
     core::TResultExport exported(gridRecords_, format, target->path);
@@ -262,10 +300,10 @@ void TForm1::ExportCounts() {
   const std::u16string_view header =
       core::GRID_HEADERS[static_cast<std::size_t>(countColumn_)].header;
   const std::optional<TSaveTarget> target =
-      toolkit_.ChooseSaveFile(u"导出统计", u"统计结果.csv", kExportTypes);
+      toolkit_.ChooseSaveFile(u"导出统计", u"统计结果.csv", kCountExportTypes);
   if (!target) return;
-  core::ExportValueCounts(target->type == 1 ? core::TExportFormat::kTsv : core::TExportFormat::kCsv,
-                          header, counts_, target->path);
+  core::ExportValueCounts(FormatOf(*target, kCountExportTypes, kCountExportFormats), header,
+                          counts_, target->path);
   SetStatus(u"已导出 " + core::DecimalText(static_cast<long long>(counts_.size())) + u" 个值: " +
             target->path);
 }

@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 
 "$(dirname "$0")/install-deps.sh" g++-mingw-w64-x86-64 googletest
 
+# The workbook export's library, built for Windows once.
+scripts/build-xlsxwriter-mingw.sh
 build=build/mingw
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DKORLO_BUILD_APP=ON -DKORLO_BUILD_BENCH=OFF -DKORLO_WERROR=ON \

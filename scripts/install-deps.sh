@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev pkg-config python3
-  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev "$@")
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev libxlsxwriter-dev python3-openpyxl "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -13,6 +13,8 @@ cd "$(dirname "$0")/.."
 "$(dirname "$0")/install-deps.sh" g++-mingw-w64-x86-64 wine64 googletest locales \
   xvfb xdotool xclip imagemagick fonts-noto-cjk
 
+# The workbook export's library, built for Windows once.
+scripts/build-xlsxwriter-mingw.sh
 jobs="$(nproc)"
 build=build/mingw
 echo "=== windows: configure and build"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -7,6 +8,7 @@
 
 #include "core/log_record.h"
 #include "core/result_export.h"
+#include "core/workbook_writer.h"
 #include "platform/os_error.h"
 #include "platform/unicode.h"
 #include "support/temp_tree.h"
@@ -120,15 +122,50 @@ TEST(ResultExport, AFileIsReplacedOnlyWhenTheExportFinishes) {
 }
 
 TEST(ResultExport, AnUnwritablePathFailsNamingTheFileAndLeavesNothing) {
-  TempTree tree;
-  const std::u16string path = tree.WindowsStylePath("no such folder\\result.csv");
-  try {
-    core::TResultExport exported({}, TExportFormat::kCsv, path);
-    FAIL() << "opened a file in a missing folder";
-  } catch (const platform::OsError& error) {
-    EXPECT_EQ(error.Message().rfind(path, 0), 0u);
+  for (const TExportFormat format : {TExportFormat::kCsv, TExportFormat::kXlsx}) {
+    SCOPED_TRACE(static_cast<int>(format));
+    TempTree tree;
+    const std::u16string path = tree.WindowsStylePath("no such folder\\result.csv");
+    try {
+      core::TResultExport exported({}, format, path);
+      FAIL() << "opened a file in a missing folder";
+    } catch (const platform::OsError& error) {
+      EXPECT_EQ(error.Message().rfind(path, 0), 0u);
+    }
+    EXPECT_EQ(EntryCount(tree.Root()), 0u);
   }
-  EXPECT_EQ(EntryCount(tree.Root()), 0u);
+}
+
+// The workbook's content is checked cell by cell by an independent reader (check_xlsx.py); here,
+// what that check cannot reach cheaply: a result longer than a sheet, and the file's life.
+TEST(WorkbookExport, ALongResultContinuesOnFurtherSheets) {
+  TempTree tree;
+  const std::u16string path = tree.WindowsStylePath("结果.xlsx");
+  {
+    core::TWorkbookWriter workbook(path, 2);
+    const core::TLogRecord record = core::ParseLogLine(u"0\tkr1");
+    for (std::int64_t row = 1; row <= 5; ++row)
+      workbook.WriteRow(row, record);
+    workbook.Finish();
+  }
+  const std::string bytes = ReadBytes(tree.Root() / "结果.xlsx");
+  EXPECT_EQ(bytes.rfind("PK", 0), 0u);  // a zip, as the format is
+  // The zip names its parts in the clear: three sheets of 2, 2 and 1 rows.
+  EXPECT_NE(bytes.find("xl/worksheets/sheet3.xml"), std::string::npos);
+  EXPECT_EQ(bytes.find("xl/worksheets/sheet4.xml"), std::string::npos);
+  EXPECT_EQ(EntryCount(tree.Root()), 1u);
+}
+
+TEST(WorkbookExport, AnAbandonedWorkbookLeavesTheOldFile) {
+  TempTree tree;
+  tree.WriteFile("r.xlsx", "old");
+  {
+    core::TResultExport abandoned({core::ParseLogLine(u"0\tkr1")}, TExportFormat::kXlsx,
+                                  tree.WindowsStylePath("r.xlsx"));
+    abandoned.WriteRows(1);
+  }
+  EXPECT_EQ(ReadBytes(tree.Root() / "r.xlsx"), "old");
+  EXPECT_EQ(EntryCount(tree.Root()), 1u);
 }
 
 }  // namespace

@@ -379,7 +379,7 @@ TEST_F(CommandsTest, TheWindowsShortcutsFocusTheKeywordAndLoad) {
        TKey::kS,
        TShift::kCtrl,
        true,
-       {"save 导出结果 | 查询结果.csv | csv txt"}},
+       {"save 导出结果 | 查询结果.xlsx | xlsx csv txt"}},
       {"S", TKey::kS, TShift::kNone, false, {}},
       {"Ctrl+Space", TKey::kSpace, TShift::kCtrl, false, {}},
       {"Ctrl with an unknown key", TKey::kOther, TShift::kCtrl, false, {}},

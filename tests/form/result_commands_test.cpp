@@ -110,13 +110,13 @@ TEST_F(ResultCommands, NothingToExportOrCopyBeforeALoad) {
 TEST_F(ResultCommands, ExportWritesTheResultWithProgressAndYields) {
   LoadDay(Accounts(250));
   const std::u16string path = exports.WindowsStylePath("结果.csv");
-  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 0});
+  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 1});
   ChooseFromMenu({1, 1}, kExport);
 
   EXPECT_EQ(toolkit.Lines({"save ", "progress", "yield"}),
-            (std::vector<std::string>{"save 导出结果 | 查询结果.csv | csv txt", "progress max 250",
-                                      "progress 0", "progress 100", "yield", "progress 200",
-                                      "yield", "progress 250"}));
+            (std::vector<std::string>{"save 导出结果 | 查询结果.xlsx | xlsx csv txt",
+                                      "progress max 250", "progress 0", "progress 100", "yield",
+                                      "progress 200", "yield", "progress 250"}));
   EXPECT_EQ(Status(), "状态：已导出 250 条记录: " + Utf8(path));
   std::string expected;
   core::AppendExportHeader(core::TExportFormat::kCsv, expected);
@@ -129,11 +129,36 @@ TEST_F(ResultCommands, ExportWritesTheResultWithProgressAndYields) {
 
 TEST_F(ResultCommands, ExportAsTabSeparatedTextOnCtrlS) {
   LoadDay({"a\"1", "b,2"});
-  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.txt"), 1});
+  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.txt"), 2});
   EXPECT_TRUE(toolkit.PressKey(TKey::kS, TShift::kCtrl, StringGrid1));
   const std::string bytes = ReadBytes(exports.Root() / "r.txt");
   EXPECT_NE(bytes.find("\r\n1\t\"a\"\"1\"\tname\t5\t"), std::string::npos) << bytes;
   EXPECT_NE(bytes.find("\r\n2\tb,2\tname\t5\t"), std::string::npos) << bytes;
+}
+
+// The workbook is the first type offered; a name's own extension decides over the type shown,
+// since a file called "r.csv" must hold CSV.
+TEST_F(ResultCommands, TheNamesExtensionOrElseTheChosenTypeGivesTheFormat) {
+  LoadDay({"a1"});
+  struct Case {
+    const char* name;
+    int type;
+    std::string_view starts;
+  };
+  const Case cases[] = {
+      {"r.xlsx", 0, "PK"},
+      {"r.xlsx", 1, "PK"},
+      {"r.csv", 0, "\xEF\xBB\xBF序号,"},
+      {"r.TXT", 0, "\xEF\xBB\xBF序号\t"},
+      {"r", 0, "PK"},
+      {"r", 2, "\xEF\xBB\xBF序号\t"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.type));
+    toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath(c.name), c.type});
+    ChooseFromMenu({1, 1}, kExport);
+    EXPECT_EQ(ReadBytes(exports.Root() / c.name).substr(0, c.starts.size()), c.starts);
+  }
 }
 
 TEST_F(ResultCommands, ACancelledExportDoesNothing) {
@@ -141,13 +166,13 @@ TEST_F(ResultCommands, ACancelledExportDoesNothing) {
   toolkit.saveAnswers.push_back(std::nullopt);
   ChooseFromMenu({1, 1}, kExport);
   EXPECT_EQ(toolkit.Lines({"save ", "text ", "progress"}),
-            std::vector<std::string>{"save 导出结果 | 查询结果.csv | csv txt"});
+            std::vector<std::string>{"save 导出结果 | 查询结果.xlsx | xlsx csv txt"});
 }
 
 TEST_F(ResultCommands, AFailedExportShowsTheErrorAndLeavesNoFile) {
   LoadDay(Accounts(2));
   const std::u16string path = exports.WindowsStylePath("missing folder\\r.csv");
-  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 0});
+  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 1});
   ChooseFromMenu({1, 1}, kExport);
   ASSERT_EQ(toolkit.errors.size(), 1u);
   EXPECT_EQ(Utf8(toolkit.errors[0].first), "KorloPC引擎日志分析工具");
@@ -156,14 +181,14 @@ TEST_F(ResultCommands, AFailedExportShowsTheErrorAndLeavesNoFile) {
   EXPECT_EQ(Status(), "状态：导出失败");
   EXPECT_TRUE(std::filesystem::is_empty(exports.Root()));
   // The window goes on: a second export works.
-  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.csv"), 0});
+  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.csv"), 1});
   ChooseFromMenu({1, 1}, kExport);
   EXPECT_TRUE(std::filesystem::exists(exports.Root() / "r.csv"));
 }
 
 TEST_F(ResultCommands, AnExportKeepsItsRowsWhileAQueryRunsDuringItsYields) {
   LoadDay(Accounts(300));
-  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.csv"), 0});
+  toolkit.saveAnswers.push_back(form::TSaveTarget{exports.WindowsStylePath("r.csv"), 1});
   int yields = 0;
   toolkit.onYield = [&] {
     if (++yields != 1) return;
@@ -211,8 +236,9 @@ TEST_F(ResultCommands, SortsByAColumnUntilTheLoadOrderIsChosen) {
   EXPECT_EQ(Status(), "状态：已按帐号升序排序");
   ChooseFromMenu({1, 3}, kSortDescending);
   EXPECT_EQ(accounts(), "1:c1 2:b2 3:b10 4:a2 5:a10");
-  EXPECT_EQ(Menu(),
-            "menu 导出结果...|-复制选中行|按此值查询|按此列升序排序|按此列降序排序|原始顺序|统计此列");
+  EXPECT_EQ(
+      Menu(),
+      "menu 导出结果...|-复制选中行|按此值查询|按此列升序排序|按此列降序排序|原始顺序|统计此列");
 
   // A query keeps the order.
   toolkit.Paste(edtKeyword1, u"a");
@@ -223,7 +249,7 @@ TEST_F(ResultCommands, SortsByAColumnUntilTheLoadOrderIsChosen) {
 
   // The export writes the rows as shown.
   const std::u16string path = exports.WindowsStylePath("sorted.csv");
-  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 0});
+  toolkit.saveAnswers.push_back(form::TSaveTarget{path, 1});
   ChooseFromMenu({1, 1}, kExport);
   const std::string bytes = ReadBytes(exports.Root() / "sorted.csv");
   EXPECT_LT(bytes.find("\r\n1,a2,"), bytes.find("\r\n2,a10,")) << bytes;
