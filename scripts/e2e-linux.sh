@@ -13,13 +13,19 @@
 #      byte logbench's --export of that query;
 #   5. keyword 1 cleared, the check box of an action entry clicked, Ctrl+L: row 1 and the export
 #      of the result are those of logbench --toggle for that entry;
-#   6. on a 1024x768 screen the window fits the screen.
+#   6. an export to a workbook (.xlsx) reads back, through openpyxl, as logbench's dump;
+#   7. "按此列降序排序" on 物品流水号 (Down x5): row 1 is that of logbench --sort;
+#   8. 开始时间 and 结束时间 typed, Ctrl+L: row 1 is that of logbench --from --to;
+#   9. "统计此列" on 帐号 (Down x7): the count window opens, and its export ("导出统计...") is
+#      logbench --counts of the same query;
+#  10. on a 1024x768 screen the window fits the screen.
 # Exits non-zero, saying what differed, on the first mismatch. Everything it starts (the X
 # servers and the program) is stopped by process id on exit.
 #
-# Usage: scripts/e2e-linux.sh [--build DIR] [--screenshot FILE] [--keep]
+# Usage: scripts/e2e-linux.sh [--build DIR] [--screenshot FILE] [--counts-screenshot FILE] [--keep]
 #   --build DIR        the release build to drive (default build/release)
 #   --screenshot FILE  also save the window with its context menu open there (PNG)
+#   --counts-screenshot FILE  also save the count window there (PNG)
 #   --keep             keep the work folder (generated root, logs, screenshots) after a pass;
 #                      it is always kept after a failure
 set -euo pipefail
@@ -28,18 +34,25 @@ repo="$PWD"
 
 build=build/release
 screenshot_out=""
+counts_screenshot_out=""
 keep=0
 while (($# > 0)); do
   case "$1" in
     --build) build="${2:?--build needs a folder}"; shift 2 ;;
     --screenshot) screenshot_out="${2:?--screenshot needs a file}"; shift 2 ;;
+    --counts-screenshot) counts_screenshot_out="${2:?--counts-screenshot needs a file}"; shift 2 ;;
     --keep) keep=1; shift ;;
-    *) echo "usage: $0 [--build DIR] [--screenshot FILE] [--keep]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--build DIR] [--screenshot FILE] [--counts-screenshot FILE] [--keep]" >&2
+       exit 2 ;;
   esac
 done
 [[ -z $screenshot_out || $screenshot_out == /* ]] || screenshot_out="$repo/$screenshot_out"
+[[ -z $counts_screenshot_out || $counts_screenshot_out == /* ]] ||
+  counts_screenshot_out="$repo/$counts_screenshot_out"
 
 "$(dirname "$0")/install-deps.sh" xvfb xdotool xclip x11-utils imagemagick fonts-noto-cjk
+# The workbook's independent reader is the system Python's openpyxl (python3-openpyxl).
+xlsx_python=/usr/bin/python3
 
 app="$repo/$build/app/korlo-log-analyzer"
 loggen="$repo/$build/bench/loggen"
@@ -97,6 +110,8 @@ fail() {
   printf 'e2e FAILED: %s\n' "$1" >&2
   shift
   for line in "$@"; do printf '  %s\n' "$line" >&2; done
+  # What the screen showed, for the work folder kept.
+  [[ -n ${xvfb_pid:-} ]] && import -window root "$work/failure.png" 2>/dev/null || true
   exit 1
 }
 
@@ -178,6 +193,19 @@ popup_window() {  # MIN_WIDTH
 }
 no_popup() { ! popup_window 1; }
 
+# The program's visible window whose caption begins with PREFIX, as named (xdotool's own --name
+# search does not match Chinese captions).
+window_named() {  # PREFIX
+  local id
+  for id in $(visible_windows); do
+    if [[ $(xdotool getwindowname "$id") == "$1"* ]]; then
+      named="$id"
+      return 0
+    fi
+  done
+  return 1
+}
+
 # ---- Input, in the window's client coordinates (there is no window manager: no frame) -----------
 
 click() { xdotool mousemove --window "$win" "$1" "$2" click "${3:-1}"; }
@@ -194,7 +222,7 @@ cell_x() {
   echo $((x + grid_widths[$1] / 2))
 }
 cell_y() { echo $((top + 1 + 22 + 20 * ($1 - 1) + 10)); }
-readonly kAccount=1 kSerial=7  # grid columns: 帐号, 物品流水号
+readonly kAccount=1 kSerial=7 kTime=13  # grid columns: 帐号, 物品流水号, 记录时间
 
 # expect_copy COLUMN ROW EXPECTED WHAT TIMEOUT: clicks the cell and presses Ctrl+C until the
 # clipboard holds EXPECTED and the caption shows the copy notice for it (the notice lasts 500 ms).
@@ -234,6 +262,16 @@ export_to() {
   xdotool type --delay 10 "$file"
   key Return
   wait_until 10 no_popup || fail "the save dialog is still open after Return (typed: $file)"
+}
+
+# grid_menu COLUMN ROW DOWNS: the grid's context menu on a cell, DOWNS presses of Down, Return
+# (the caller checks what the item did: a window it opens is a toplevel as the menu was).
+grid_menu() {
+  click "$(cell_x "$1")" "$(cell_y "$2")" 3
+  popup=""
+  wait_until 5 popup_window 50 || fail "a right click on the grid opened no context menu"
+  for ((i = 0; i < $3; ++i)); do key Down; done
+  key Return
 }
 
 # same_file EXPECTED GOT: waits for GOT to be byte for byte EXPECTED; fails saying how they differ.
@@ -305,9 +343,10 @@ key Down Down Down
 sleep 0.2
 import -window "$menu" "$work/menu.png"
 menu_h=$(identify -format '%h' "$work/menu.png")
-item1="$(pixel "$work/menu.png" 5 $((menu_h / 6)))"
-item2="$(pixel "$work/menu.png" 5 $((menu_h / 2)))"
-item3="$(pixel "$work/menu.png" 5 $((menu_h * 5 / 6)))"
+# Seven items: the centre of item k is about (2k - 1)/14 of the height down.
+item1="$(pixel "$work/menu.png" 5 $((menu_h / 14)))"
+item2="$(pixel "$work/menu.png" 5 $((menu_h * 3 / 14)))"
+item3="$(pixel "$work/menu.png" 5 $((menu_h * 5 / 14)))"
 [[ $item1 == "$item2" && $item3 != "$item1" ]] ||
   fail "Down x3 did not highlight the menu's third item (按此值查询)" \
     "item colours: 1 $item1, 2 $item2, 3 $item3 (see $work/menu.png)"
@@ -340,11 +379,63 @@ expect_copy "$kSerial" 1 "$(field "$work/toggle.txt" 1 "$kSerial")" "row 1's ite
 export_to "$work/export-toggle.csv"
 same_file "$work/toggle.csv" "$work/export-toggle.csv"
 
+say "step 6: the export to a workbook"
+export_to "$work/export-toggle.xlsx"
+wait_until 10 test -s "$work/export-toggle.xlsx" || fail "the export wrote no workbook"
+"$xlsx_python" "$repo/tests/reference/check_xlsx.py" --compare "$work/export-toggle.xlsx" \
+  "$work/toggle.txt" >"$work/xlsx.log" 2>&1 || fail "the workbook differs: $(cat "$work/xlsx.log")"
+say "workbook: $(cat "$work/xlsx.log")"
+
+say "step 7: 按此列降序排序 on 物品流水号"
+grid_menu "$kSerial" 1 5
+wait_until 5 no_popup || fail "Return did not close the context menu"
+bench sorted --toggle "$kActionEntry" --col1 帐号 --exact1 1 --sort 物品流水号:desc
+expect_copy "$kSerial" 1 "$(field "$work/sorted.txt" 1 "$kSerial")" "row 1's serial, sorted" 10
+expect_copy "$kAccount" 1 "$(field "$work/sorted.txt" 1 "$kAccount")" "row 1's account" 5
+
+say "step 8: a time range"
+middle="$(field "$work/toggle.txt" $(((toggle_count + 1) / 2)) "$kTime")"
+from="${middle:0:13}"  # its hour, as a prefix
+to="${middle:0:10} 23:59"
+click $((90 + 75)) $((94 + 11))  # edtStartTime, Panel2 (90,94) 150x23
+xdotool type --delay 10 "$from"
+click $((320 + 75)) $((94 + 11))  # edtEndTime, Panel2 (320,94) 150x23
+xdotool type --delay 10 "$to"
+key ctrl+l
+bench ranged --toggle "$kActionEntry" --col1 帐号 --exact1 1 --sort 物品流水号:desc \
+  --from "$from" --to "$to"
+ranged_count=$(wc -l <"$work/ranged.txt")
+((ranged_count > 0 && ranged_count < toggle_count)) ||
+  fail "logbench --from '$from' --to '$to' gives $ranged_count of $toggle_count records"
+expect_copy "$kSerial" 1 "$(field "$work/ranged.txt" 1 "$kSerial")" \
+  "row 1's serial from $from to $to ($ranged_count rows)" 10
+
+say "step 9: 统计此列 on 帐号, the count window's export"
+grid_menu "$kAccount" 1 7
+count_win=""
+wait_until 10 window_named '统计: 帐号' || fail "统计此列 opened no count window"
+count_win="$named"
+say "count window: \"$(xdotool getwindowname "$count_win")\""
+import -window "$count_win" "$work/count-window.png"
+[[ -n $counts_screenshot_out ]] && cp "$work/count-window.png" "$counts_screenshot_out"
+xdotool mousemove --window "$count_win" 100 33 click 3
+sleep 0.3
+key Down Return
+wait_until 10 window_named 导出统计 || fail "导出统计... opened no save dialog"
+key ctrl+a
+xdotool type --delay 10 "$work/export-counts.csv"
+key Return
+"$logbench" --root "$root" --dates "$dates" --codepage GBK --queries 0 --toggle "$kActionEntry" \
+  --col1 帐号 --exact1 1 --from "$from" --to "$to" --counts 帐号 --dump "$work/counts.txt" \
+  >"$work/counts.log" || fail "logbench --counts failed: $(cat "$work/counts.log")"
+{ printf '\xEF\xBB\xBF帐号,次数\r\n'; sed 's/\t/,/; s/$/\r/' "$work/counts.txt"; } >"$work/counts.csv"
+same_file "$work/counts.csv" "$work/export-counts.csv"
+
 stop_app_and_xvfb
 
 # ---- A small screen -------------------------------------------------------------------------------
 
-say "step 6: the window on a 1024x768 screen"
+say "step 10: the window on a 1024x768 screen"
 start_xvfb 1024x768
 start_app
 ((win_x >= 0 && win_y >= 0 && win_x + win_w <= 1024 && win_y + win_h <= 768)) ||
