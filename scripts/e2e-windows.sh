@@ -13,6 +13,9 @@
 #   6. the grid's context menu on row 2's account runs "按此值查询": row 1 then shows that account;
 #   7. Ctrl+S exports the result through the save dialog: the file must equal logbench --export;
 #   8. every copy must put the expected text on the clipboard and "已复制: TEXT" in the caption;
+#      Ctrl+S again, to a workbook: read back by openpyxl, it must be logbench's dump cell by
+#      cell; "按此列降序排序" on 物品流水号, a time range typed into 开始时间 and 结束时间, and
+#      "统计此列" on 帐号 (the count window's export) must each give what logbench gives;
 #   9. a screenshot of the window goes to docs/screenshot-windows.png;
 #  10. a root of over 300,000 records is loaded; rows are clicked and Shift+clicked, Down, Page
 #      Down, Ctrl+End and Shift+Up are pressed, and after each input the time the window takes to
@@ -310,9 +313,110 @@ cmp -s "$work/expected.csv" "$work/exported.csv" ||
   fail "the exported file differs from logbench --export: $(cmp "$work/expected.csv" "$work/exported.csv")"
 echo "export: $(wc -c <"$work/exported.csv") bytes, as logbench --export writes them"
 
+# The save dialog titled $1: the name $2 typed into it, Return; waits for the file $3.
+save_as() {
+  local title=$1 name=$2 file=$3 dialog=""
+  for _ in $(seq 1 100); do
+    dialog=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1 || true)
+    [[ -n $dialog ]] && break
+    sleep 0.1
+  done
+  [[ -n $dialog ]] || fail "no save dialog titled $title"
+  sleep 0.5
+  x windowfocus --sync "$dialog" || true
+  x key ctrl+a
+  x type --delay 15 "$name"
+  x key Return
+  for _ in $(seq 1 100); do
+    [[ -s $file ]] && break
+    sleep 0.1
+  done
+  [[ -s $file ]] || fail "nothing written to $file"
+  sleep 0.5
+}
+# The grid's context menu on column $1 of row $2, Down pressed $3 times, Return.
+grid_menu() {
+  x mousemove --window "$window" "$(column_x "$1")" "$(row_y "$2")" click 3
+  sleep 1
+  for ((i = 0; i < $3; i++)); do x key Down; done
+  x key Return
+}
+# Back to the action's result, for rows enough to sort, bound and count.
+click 260 68
+key ctrl+a BackSpace
+key ctrl+l
+copy_and_check 9 "$(cell "$work/action.txt" 9)" "action $action again, row 1 物品名称"
+query_options=(--toggle "$action")
+
+step "export to a workbook"
+key ctrl+s
+save_as 导出结果 "Z:${work//\//\\}\\exported.xlsx" "$work/exported.xlsx"
+/usr/bin/python3 tests/reference/check_xlsx.py --compare "$work/exported.xlsx" \
+  "$work/action.txt" >"$work/xlsx.log" 2>&1 || fail "the workbook differs: $(cat "$work/xlsx.log")"
+echo "workbook: $(cat "$work/xlsx.log")"
+
+step "sort by 物品流水号, descending"
+grid_menu 7 1 5 # ..., 按此列升序排序, 按此列降序排序
+dump "$work/sorted.txt" "${query_options[@]}" --sort 物品流水号:desc
+copy_and_check 7 "$(cell "$work/sorted.txt" 7)" "sorted descending, row 1 物品流水号"
+
+step "a time range"
+middle=$(sed -n "$((($(wc -l <"$work/sorted.txt") + 1) / 2))p" "$work/sorted.txt" | cut -f 14)
+from=${middle:0:13} # its hour, as a prefix
+to="${middle:0:10} 23:59"
+click 165 105 # edtStartTime at (90, 94), 150 x 23
+type_text "$from"
+click 395 105 # edtEndTime at (320, 94), 150 x 23
+type_text "$to"
+key ctrl+l
+dump "$work/ranged.txt" "${query_options[@]}" --sort 物品流水号:desc --from "$from" --to "$to"
+copy_and_check 7 "$(cell "$work/ranged.txt" 7)" "from $from to $to, row 1 物品流水号"
+
 step "screenshot"
 import -window "$window" "$screenshot"
 echo "$screenshot"
+
+step "统计此列 on 帐号: the count window and its export"
+grid_menu 1 1 7 # ..., 原始顺序, 统计此列
+counts=""
+for _ in $(seq 1 100); do
+  counts=$(xdotool search --name "^统计: 帐号" 2>/dev/null | head -n 1 || true)
+  [[ -n $counts ]] && break
+  sleep 0.1
+done
+[[ -n $counts ]] || fail "统计此列 opened no count window"
+echo "count window: $(xdotool getwindowname "$counts")"
+x mousemove --window "$counts" 100 32 click 3 # row 1, below the header
+sleep 1
+x key Down Return # 导出统计...
+save_as 导出统计 "Z:${work//\//\\}\\counts.csv" "$work/counts.csv"
+"$logbench" --root "$root" --dates "$dates" --codepage GBK "${query_options[@]}" --from "$from" \
+  --to "$to" --counts 帐号 --dump "$work/counts.txt" >/dev/null
+{
+  printf '\xEF\xBB\xBF帐号,次数\r\n'
+  sed 's/\t/,/; s/$/\r/' "$work/counts.txt"
+} >"$work/expected-counts.csv"
+cmp -s "$work/expected-counts.csv" "$work/counts.csv" ||
+  fail "the count export differs from logbench --counts: $(cmp "$work/expected-counts.csv" "$work/counts.csv")"
+echo "count export: $(wc -l <"$work/counts.txt") values, as logbench --counts gives them"
+# The save dialog's owner is the main window, active again now: a click makes the count window
+# the active one for Alt+F4.
+x mousemove --window "$counts" 100 32 click 1
+sleep 0.5
+x windowfocus --sync "$counts" || true
+x key alt+F4
+for _ in $(seq 1 50); do
+  [[ -z $(xdotool search --onlyvisible --name "^统计: 帐号" 2>/dev/null || true) ]] && break
+  sleep 0.1
+done
+[[ -z $(xdotool search --onlyvisible --name "^统计: 帐号" 2>/dev/null || true) ]] ||
+  fail "Alt+F4 did not close the count window"
+kill -0 "$app_pid" 2>/dev/null || fail "Alt+F4 on the count window ended the program"
+# The time range cleared for what follows.
+click 165 105
+key ctrl+a BackSpace
+click 395 105
+key ctrl+a BackSpace
 
 step "a large result: $big_records records"
 click 260 68 # 关键词1 holds the value queried by: cleared
