@@ -1,7 +1,7 @@
 #include "core/record_sort.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 #include <stdexcept>
 #include <vector>
 
@@ -11,23 +11,21 @@ namespace {
 
 // A value's place in the sort, packed so that most comparisons touch only the key, not the text
 // (which lies scattered over the record blocks): numbers of up to 19 significant digits by their
-// value, longer numbers by their digit count, text by its first 16 bytes and its length. Keys
-// that tie there compare their texts.
+// value, longer numbers by their digit count, text by its first 24 bytes (a timestamp, an item
+// name of eight Chinese characters) and its length. Keys that tie there compare their texts,
+// found again by the key's place.
 struct TSortKey {
   enum TKind : std::uint32_t { kNumber, kLongNumber, kText };
-  std::uint64_t high = 0;
-  std::uint64_t low = 0;
-  const char* text = nullptr;  // the value, in its record's block
-  std::uint32_t size = 0;      // the value's bytes (at most the field's 32-bit end)
+  std::array<std::uint64_t, 3> words{};  // text: 24 bytes, big-endian; a number: words[0]
+  std::uint32_t size = 0;                // the value's bytes (at most the field's 32-bit end)
   std::uint32_t kind : 2 = kText;
-  std::uint32_t record : 30 = 0;  // the record's index in the list sorted
-  std::string_view Text() const noexcept { return {text, size}; }
+  std::uint32_t place : 30 = 0;  // the value's index among those sorted
 };
 static_assert(sizeof(TSortKey) == 32);
 
 constexpr std::size_t kMaxShortDigits = 19;  // below 2^64
-constexpr std::size_t kPrefixBytes = 16;     // in `high` and `low`
-constexpr std::size_t kMaxRecords = std::size_t{1} << 30;
+constexpr std::size_t kPrefixBytes = 24;     // in `words`
+constexpr std::size_t kMaxValues = std::size_t{1} << 30;
 
 bool AllDigits(std::string_view text) noexcept {
   return !text.empty() &&
@@ -50,72 +48,79 @@ std::uint64_t BigEndian(std::string_view text, std::size_t at) noexcept {
   return value;
 }
 
-TSortKey KeyOf(std::string_view value, std::size_t record) noexcept {
+TSortKey KeyOf(std::string_view value, std::size_t place) noexcept {
   TSortKey key;
-  key.text = value.data();
   key.size = static_cast<std::uint32_t>(value.size());
-  key.record = static_cast<std::uint32_t>(record) & (kMaxRecords - 1);
+  key.place = static_cast<std::uint32_t>(place) & (kMaxValues - 1);
   if (AllDigits(value)) {
     const std::string_view digits = Significant(value);
     if (digits.size() <= kMaxShortDigits) {
       key.kind = TSortKey::kNumber;
       for (const char digit : digits)
-        key.high = key.high * 10 + static_cast<std::uint64_t>(digit - '0');
+        key.words[0] = key.words[0] * 10 + static_cast<std::uint64_t>(digit - '0');
     } else {
       key.kind = TSortKey::kLongNumber;
-      key.high = digits.size();
+      key.words[0] = digits.size();
     }
     return key;
   }
   key.kind = TSortKey::kText;
-  key.high = BigEndian(value, 0);
-  key.low = BigEndian(value, 8);
+  for (std::size_t word = 0; word < key.words.size(); ++word)
+    key.words[word] = BigEndian(value, word * 8);
   return key;
 }
 
-// The values' order of two keys: the key first, the texts only where it ties.
-std::strong_ordering CompareKeys(const TSortKey& a, const TSortKey& b) noexcept {
-  if (a.kind != b.kind) return std::uint32_t{a.kind} <=> std::uint32_t{b.kind};
-  if (a.high != b.high) return a.high <=> b.high;
-  if (a.low != b.low) return a.low <=> b.low;
-  switch (a.kind) {
+// The values' order of two keys whose packed parts are alike, `a` and `b` their texts.
+std::strong_ordering CompareTies(const TSortKey& key, std::string_view a,
+                                 std::string_view b) noexcept {
+  switch (key.kind) {
     case TSortKey::kNumber:
       return std::strong_ordering::equal;
     case TSortKey::kLongNumber:
-      return Significant(a.Text()).compare(Significant(b.Text())) <=> 0;
+      return Significant(a).compare(Significant(b)) <=> 0;
     default:
       break;
   }
-  // Texts whose first 16 bytes are alike and that end within them differ only in length (their
-  // prefixes hold zeros past their ends).
-  if (a.size <= kPrefixBytes && b.size <= kPrefixBytes && a.size != b.size &&
-      std::memchr(a.text, 0, a.size) == nullptr && std::memchr(b.text, 0, b.size) == nullptr) {
-    return a.size <=> b.size;
-  }
-  if (a.size == b.size && a.size <= kPrefixBytes) {
-    return std::memcmp(a.text, b.text, a.size) <=> 0;
-  }
-  return a.Text().compare(b.Text()) <=> 0;
+  // Within the prefix the texts are alike: two that end within it differ at most in length (the
+  // longer one's further bytes are zeros, and it comes after).
+  if (a.size() <= kPrefixBytes && b.size() <= kPrefixBytes) return a.size() <=> b.size();
+  return a.compare(b) <=> 0;
 }
 
-// The records' keys, sorted: by the value's order, then (with `byBytes`) by the text's bytes, so
-// that equal texts are adjacent, then by the record's place. The keys point into the list's
-// blocks.
-std::vector<TSortKey> SortKeys(const TLogList& records, TLogField field, bool byBytes) {
-  if (records.size() > kMaxRecords) throw std::length_error("too many records to sort");
+// Whether the values of two keys are equal in the values' order, `textAt(place)` a key's text.
+template <class TextAt>
+bool EqualValues(const TSortKey& a, const TSortKey& b, TextAt& textAt) {
+  if (a.kind != b.kind || a.words != b.words) return false;
+  if (a.kind == TSortKey::kNumber) return true;
+  return CompareTies(a, textAt(a.place), textAt(b.place)) == 0;
+}
+
+// The keys of `count` values, `textAt(i)` the i-th, in order: by the values' order, then (with
+// `byBytes`) by their bytes, so that equal texts are adjacent, then by their places. The packed
+// parts decide most comparisons, inline; a text is read again only where they tie.
+template <class TextAt>
+std::vector<TSortKey> SortedKeys(std::size_t count, TextAt& textAt, bool byBytes) {
+  if (count > kMaxValues) throw std::length_error("too many records to sort");
   std::vector<TSortKey> keys;
-  keys.reserve(records.size());
-  TLogList::TCursor cursor(records);
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    // The cursor's record changes with every read; its field stays in the block, which the list
-    // keeps alive.
-    keys.push_back(KeyOf(cursor.At(i).Field(field), i));
-  }
-  std::sort(keys.begin(), keys.end(), [byBytes](const TSortKey& a, const TSortKey& b) {
-    const std::strong_ordering order = CompareKeys(a, b);
-    if (order != 0) return order < 0;
-    if (byBytes && a.Text() != b.Text()) return a.Text() < b.Text();
-    return a.record < b.record;
+  keys.reserve(count);
+  for (std::size_t i = 0; i < count; ++i)
+    keys.push_back(KeyOf(textAt(i), i));
+  std::sort(keys.begin(), keys.end(), [&](const TSortKey& a, const TSortKey& b) {
+    if (a.kind != b.kind) return a.kind < b.kind;
+    if (a.words[0] != b.words[0]) return a.words[0] < b.words[0];
+    if (a.words[1] != b.words[1]) return a.words[1] < b.words[1];
+    if (a.words[2] != b.words[2]) return a.words[2] < b.words[2];
+    const bool sameValue =
+        a.kind == TSortKey::kNumber ||
+        (a.kind == TSortKey::kText && a.size == b.size && a.size <= kPrefixBytes);
+    if (!sameValue || byBytes) {
+      const std::string_view textA = textAt(a.place);
+      const std::string_view textB = textAt(b.place);
+      const std::strong_ordering order = CompareTies(a, textA, textB);
+      if (order != 0) return order < 0;
+      if (byBytes && textA != textB) return textA < textB;
+    }
+    return a.place < b.place;
   });
   return keys;
 }
@@ -123,18 +128,26 @@ std::vector<TSortKey> SortKeys(const TLogList& records, TLogField field, bool by
 }  // namespace
 
 std::strong_ordering CompareValues(std::string_view a, std::string_view b) noexcept {
-  return CompareKeys(KeyOf(a, 0), KeyOf(b, 0));
+  const TSortKey keyA = KeyOf(a, 0);
+  const TSortKey keyB = KeyOf(b, 0);
+  if (keyA.kind != keyB.kind) return std::uint32_t{keyA.kind} <=> std::uint32_t{keyB.kind};
+  if (keyA.words != keyB.words) return keyA.words <=> keyB.words;
+  return CompareTies(keyA, a, b);
 }
 
 TLogList SortRecords(const TLogList& records, TLogField field, TSortDirection direction) {
-  std::vector<TSortKey> keys = SortKeys(records, field, false);
+  // A record's field, read through a cursor: quick in the list's order (the keys' first
+  // reading), a search for the record elsewhere (ties of long texts).
+  TLogList::TCursor cursor(records);
+  auto textAt = [&](std::size_t place) { return cursor.At(place).Field(field); };
+  std::vector<TSortKey> keys = SortedKeys(records.size(), textAt, false);
   if (direction == TSortDirection::kDescending) {
     // The values' order reversed, equal values still in the records' order: each run of equal
     // values keeps its place within the run.
     std::reverse(keys.begin(), keys.end());
     for (auto run = keys.begin(); run != keys.end();) {
       auto end = run + 1;
-      while (end != keys.end() && CompareKeys(*run, *end) == 0)
+      while (end != keys.end() && EqualValues(*run, *end, textAt))
         ++end;
       std::reverse(run, end);
       run = end;
@@ -143,23 +156,18 @@ TLogList SortRecords(const TLogList& records, TLogField field, TSortDirection di
   TLogList result;
   result.reserve(keys.size());
   for (const TSortKey& key : keys)
-    result.push_back(records[key.record]);
+    result.push_back(records[key.place]);
   return result;
 }
 
-std::vector<std::pair<std::string_view, std::int64_t>> CountSortedValues(const TLogList& records,
-                                                                         TLogField field) {
-  const std::vector<TSortKey> keys = SortKeys(records, field, true);
-  std::vector<std::pair<std::string_view, std::int64_t>> counts;
-  for (std::size_t i = 0; i < keys.size();) {
-    const std::string_view value = keys[i].Text();
-    std::size_t end = i + 1;
-    while (end < keys.size() && keys[end].Text() == value)
-      ++end;
-    counts.emplace_back(value, static_cast<std::int64_t>(end - i));
-    i = end;
-  }
-  return counts;
+std::vector<std::uint32_t> OrderOfValues(std::span<const std::string_view> values) {
+  auto textAt = [&](std::size_t place) { return values[place]; };
+  const std::vector<TSortKey> keys = SortedKeys(values.size(), textAt, true);
+  std::vector<std::uint32_t> order;
+  order.reserve(keys.size());
+  for (const TSortKey& key : keys)
+    order.push_back(key.place);
+  return order;
 }
 
 }  // namespace core

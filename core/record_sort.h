@@ -2,8 +2,8 @@
 
 #include <compare>
 #include <cstdint>
+#include <span>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "core/log_list.h"
@@ -22,10 +22,8 @@ std::strong_ordering CompareValues(std::string_view a, std::string_view b) noexc
 // keep the order they had (a stable sort), in both directions.
 TLogList SortRecords(const TLogList& records, TLogField field, TSortDirection direction);
 
-// The distinct values of `field` in `records`, in the order above (values equal in it, "007" and
-// "7", by their bytes), each with the number of records holding it. The values point into the
-// records' blocks: valid while `records` lives.
-std::vector<std::pair<std::string_view, std::int64_t>> CountSortedValues(const TLogList& records,
-                                                                         TLogField field);
+// The places of `values` in the order above, values equal in it ("007" and "7") by their bytes,
+// equal ones by their places: order[0] is the place of the first value. At most 2^30 values.
+std::vector<std::uint32_t> OrderOfValues(std::span<const std::string_view> values);
 
 }  // namespace core
