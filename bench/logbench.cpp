@@ -65,6 +65,7 @@
 #include "platform/os_error.h"
 #include "platform/process_stats.h"
 #include "platform/unicode.h"
+#include "korlo_version.h"
 
 namespace {
 
@@ -430,12 +431,17 @@ constexpr const char* kUsage =
     "                [--toggle I[,J...]] [--queries N] [--threads N]\n"
     "                [--from TEXT] [--to TEXT] [--sort COLUMN[:desc]] [--counts COLUMN]\n"
     "                [--then-dates D1[,D2...]] [--follow SECONDS]\n"
-    "                [--dump FILE] [--export FILE]\n";
+    "                [--dump FILE] [--export FILE]\n"
+    "       logbench --help | --version\n";
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
       std::cout << kUsage;
+      return 0;
+    }
+    if (std::string_view(argv[i]) == "--version") {
+      std::cout << "logbench " KORLO_VERSION_TEXT "\n";
       return 0;
     }
   }

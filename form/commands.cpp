@@ -9,6 +9,7 @@
 #include "core/log_record.h"
 #include "core/status_texts.h"
 #include "form/checklist_look.h"
+#include "korlo_version.h"
 
 namespace form {
 
@@ -19,7 +20,7 @@ using enum TControl;
 constexpr int kCopyNoticeMs = 500;
 
 constexpr std::u16string_view kHelpText =
-    u"Korlo引擎日志分析工具 1.0\r\n"
+    u"Korlo引擎日志分析工具 " KORLO_VERSION_TEXT u"\r\n"
     u"----------------------\r\n"
     u"快捷键：\r\n"
     u"  Ctrl+F: 聚焦搜索框\r\n"
