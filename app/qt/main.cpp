@@ -1,5 +1,7 @@
 // Program entry: the application object, the main window on the task bar, the message loop.
 
+#include <QIcon>
+
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_window.h"
 #include "platform/code_page.h"
@@ -9,7 +11,14 @@
 int main(int argc, char** argv) {
   app::TApplication application(argc, argv);
   app::TApplication::setApplicationName(QStringLiteral("korlo-log-analyzer"));
+  app::TApplication::setDesktopFileName(QStringLiteral("korlo-log-analyzer"));
   app::LoadChineseTranslations(application);
+  // The program's icon, every drawn size, for the window's caption and the task bar.
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/korlo-log-analyzer-%1.png").arg(size), QSize(size, size));
+  }
+  app::TApplication::setWindowIcon(icon);
   // A server root named on the command line replaces the default one.
   const QStringList arguments = QApplication::arguments();
   const std::u16string root =

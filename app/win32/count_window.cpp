@@ -4,6 +4,7 @@
 
 #include "app/win32/error_box.h"
 #include "app/win32/key_input.h"
+#include "app/win32/program_icon.h"
 #include "app/win32/wide_text.h"
 
 namespace app {
@@ -26,7 +27,8 @@ void CountWindow::RegisterWindowClass(HINSTANCE instance) {
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = Proc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hIcon = ProgramIcon(instance, SM_CXICON);
+  windowClass.hIconSm = ProgramIcon(instance, SM_CXSMICON);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = kCountWindowClass;

@@ -10,6 +10,7 @@
 #include "app/win32/error_box.h"
 #include "app/win32/key_input.h"
 #include "app/win32/panel.h"
+#include "app/win32/program_icon.h"
 #include "app/win32/wide_text.h"
 #include "platform/file_system.h"
 #include "platform/os_error.h"
@@ -106,7 +107,8 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) {
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hIcon = ProgramIcon(instance, SM_CXICON);
+  windowClass.hIconSm = ProgramIcon(instance, SM_CXSMICON);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   windowClass.lpszClassName = kWindowClass;

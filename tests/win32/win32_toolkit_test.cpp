@@ -317,6 +317,29 @@ TEST_F(Win32ToolkitTest, CreatesEachControlOfTheLayoutTableAsItsNativeKind) {
   EXPECT_EQ(toolkit_.ItemCount(TControl::lstActions), 33);
 }
 
+TEST_F(Win32ToolkitTest, TheWindowShowsTheProgramsOwnIconInBothSizes) {
+  // The module's own icon at the system's sizes, not the system's application icon that a module
+  // without one falls back to.
+  const HICON systemIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  const struct {
+    int classIndex;
+    int sizeMetric;
+  } cases[] = {{GCLP_HICON, SM_CXICON}, {GCLP_HICONSM, SM_CXSMICON}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sizeMetric);
+    const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(toolkit_.Window(), c.classIndex));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_NE(icon, systemIcon);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(mask.bmWidth, GetSystemMetrics(c.sizeMetric));
+  }
+}
+
 TEST_F(Win32ToolkitTest, AnEditNotifiesEveryChangeAndOnlyAChange) {
   toolkit_.SetText(TControl::edtPath, u"Q:\\nowhere");
   EXPECT_EQ(Status(), u"状态：路径无效");  // synchronously
