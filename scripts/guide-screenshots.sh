@@ -203,4 +203,29 @@ for _ in $(seq 1 100); do
   kill -0 "$app_pid" 2>/dev/null || break
   sleep 0.1
 done
+app_pid=""
+
+# 13. The Linux program (build/release) on the same root, every day loaded.
+linux_app=build/release/app/korlo-log-analyzer
+if [[ -x $linux_app ]]; then
+  mkdir -m 700 -p "$work/xdg"
+  # Its default root, D:\KorloServer, is D:/KorloServer under the folder it starts in.
+  mkdir -p "$work/D:"
+  ln -sfn "$root" "$work/D:/KorloServer"
+  (cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" LC_ALL=zh_CN.UTF-8 \
+    LOCPATH="$repo/$state/locales" "$repo/$linux_app") >"$work/linux.log" 2>&1 &
+  app_pid=$!
+  window=""
+  for _ in $(seq 1 100); do
+    window=$(xdotool search --name "^KorloPC引擎日志分析工具\$" 2>/dev/null | head -n 1 || true)
+    [[ -n $window ]] && break
+    sleep 0.2
+  done
+  [[ -n $window ]] || fail "the Linux program showed no window: $(cat "$work/linux.log")"
+  sleep 1
+  click 135 $((top + 247))
+  key ctrl+l
+  shot linux 4
+  key alt+F4
+fi
 echo "guide-screenshots: OK"
