@@ -44,10 +44,10 @@ TReplacingFile::TReplacingFile(std::u16string_view path) : impl_(std::make_uniqu
   }
   // A hidden temporary name beside the target, so that the final rename stays on one file
   // system and never copies.
-  std::string pattern = impl_->native;
-  const std::size_t slash = pattern.rfind('/');
-  pattern.insert(slash == std::string::npos ? 0 : slash + 1, ".");
-  pattern += ".XXXXXX";
+  const std::string& target = impl_->native;
+  const std::size_t slash = target.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string pattern = target.substr(0, nameStart) + "." + target.substr(nameStart) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int descriptor = ::mkostemp(name.data(), O_CLOEXEC);
