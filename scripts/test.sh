@@ -25,4 +25,5 @@ for config in release asan; do
   if [[ $config == release ]]; then scripts/e2e-linux.sh --build "$build"; fi
 done
 scripts/test-windows.sh
+scripts/test-package.sh
 scripts/fuzz.sh 30
