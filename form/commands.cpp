@@ -26,6 +26,7 @@ constexpr std::u16string_view kHelpText =
     u"  Ctrl+F: 聚焦搜索框\r\n"
     u"  Ctrl+L: 加载数据\r\n"
     u"  Ctrl+C: 复制单元格\r\n"
+    u"  Ctrl+S: 导出结果\r\n"
     u"  F5: 读取新记录\r\n"
     u"  实时跟踪: 勾选后每 2 秒自动读取新记录\r\n"
     u"----------------------\r\n"

@@ -411,15 +411,15 @@ TEST_F(CommandsTest, HelpShowsTheShortcuts) {
     if (end == std::string::npos) break;
     start = end + 2;
   }
-  ASSERT_EQ(lines.size(), 11u) << text;
+  ASSERT_EQ(lines.size(), 12u) << text;
   EXPECT_EQ(
-      std::vector<std::string>(lines.begin(), lines.begin() + 9),
+      std::vector<std::string>(lines.begin(), lines.begin() + 10),
       (std::vector<std::string>{"Korlo引擎日志分析工具 1.0", std::string(22, '-'), "快捷键：",
                                 "  Ctrl+F: 聚焦搜索框", "  Ctrl+L: 加载数据",
-                                "  Ctrl+C: 复制单元格", "  F5: 读取新记录",
+                                "  Ctrl+C: 复制单元格", "  Ctrl+S: 导出结果", "  F5: 读取新记录",
                                 "  实时跟踪: 勾选后每 2 秒自动读取新记录", std::string(22, '-')}));
-  EXPECT_FALSE(lines[9].empty());
-  EXPECT_FALSE(lines[10].empty());                    // and no line break after it
+  EXPECT_FALSE(lines[10].empty());
+  EXPECT_FALSE(lines[11].empty());                    // and no line break after it
   EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);  // CR LF, not a bare LF
 }
 
