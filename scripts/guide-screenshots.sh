@@ -9,6 +9,7 @@
 # Usage: scripts/guide-screenshots.sh [OUTPUT_DIR]   (default docs/guide)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/virtual-display.sh
 repo=$PWD
 out=${1:-docs/guide}
 [[ $out == /* ]] || out="$repo/$out"
@@ -59,15 +60,9 @@ item=$(head -n 1 "$work/all.txt" | cut -f 10) # row 1's 物品名称
 
 mkdir -p "$state" "$out"
 if [[ -d $state/prefix ]]; then WINEPREFIX="$repo/$state/prefix" "$wineserver" -k 2>/dev/null || true; fi
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [[ -s $work/display ]] && break
-  sleep 0.1
-done
-[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-display=:$(cat "$work/display")
-export DISPLAY=$display LC_ALL=C.UTF-8
+start_virtual_display "$work" 1280x800x24
+display=$DISPLAY
+export LC_ALL=C.UTF-8
 # A window manager, for the frames an operator sees: the caption with the program's icon.
 openbox >"$work/openbox.log" 2>&1 &
 wm_pid=$!

@@ -9,6 +9,7 @@
 # Exits non-zero, saying what differed, on the first failure; leaves nothing running or installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/virtual-display.sh
 repo=$PWD
 # The tools read and print UTF-8 (window names); the programs get their own locale.
 export LC_ALL=C.UTF-8
@@ -123,15 +124,8 @@ sys.exit(0 if "MIT" in copyright else "no licence in LegalCopyright")
 EOF
 
 step "virtual display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [[ -s $work/display ]] && break
-  sleep 0.1
-done
-[[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-display=:$(cat "$work/display")
-export DISPLAY=$display
+start_virtual_display "$work" 1280x1024x24
+display=$DISPLAY
 
 step "the exe from the unpacked zip starts under wine"
 if [[ -d $state/prefix ]]; then WINEPREFIX="$repo/$state/prefix" "$wineserver" -k 2>/dev/null || true; fi
