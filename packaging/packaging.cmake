@@ -5,9 +5,11 @@ include(GNUInstallDirs)
 install(TARGETS korlo-log-analyzer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/korlo-log-analyzer.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-foreach(size 16 24 32 48 64 128 256)
-  install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/korlo-log-analyzer-${size}.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+# Each drawn size (assets/icons/korlo-log-analyzer-SIZE.png) in the icon theme's folder of its size.
+file(GLOB korlo_icon_files ${PROJECT_SOURCE_DIR}/assets/icons/korlo-log-analyzer-*.png)
+foreach(icon ${korlo_icon_files})
+  string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size ${icon})
+  install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
     RENAME korlo-log-analyzer.png)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/assets/korlo-log-analyzer.svg

@@ -1,5 +1,7 @@
 // Program entry: the application object, the main window on the task bar, the message loop.
 
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 
 #include "app/qt/qt_text.h"
@@ -13,10 +15,11 @@ int main(int argc, char** argv) {
   app::TApplication::setApplicationName(QStringLiteral("korlo-log-analyzer"));
   app::TApplication::setDesktopFileName(QStringLiteral("korlo-log-analyzer"));
   app::LoadChineseTranslations(application);
-  // The program's icon, every drawn size, for the window's caption and the task bar.
+  // The program's icon, every drawn size built in (each file's size read from it), for the
+  // window's caption and the task bar.
   QIcon icon;
-  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
-    icon.addFile(QStringLiteral(":/icons/korlo-log-analyzer-%1.png").arg(size), QSize(size, size));
+  for (const QFileInfo& file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files)) {
+    icon.addFile(file.filePath());
   }
   app::TApplication::setWindowIcon(icon);
   // A server root named on the command line replaces the default one.
