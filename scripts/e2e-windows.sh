@@ -33,6 +33,7 @@
 # nothing running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/window-input.sh
 repo=$PWD
 
 build=build/mingw
@@ -170,29 +171,10 @@ echo "window shown after $((($(date +%s%N) - started) / 1000000)) ms"
 # Without a window manager the X window is the client area: positions are client coordinates
 # at 96 dpi, from the layout table (Panel2 on top, 137 high; pnlLeft below it; the grid right of
 # the 5-pixel splitter at x 280; sunken controls have a 2-pixel edge).
-# Keys go through XTEST, as from a keyboard (events sent to a window directly, with --window,
-# lose their Shift state under wine), to the X input focus, which is set to the window first:
-# without a window manager nothing keeps it there (it falls back to the window under the
-# pointer, which may be a tooltip).
-x() { xdotool "$@" 2>/dev/null; }
-click() { x mousemove --window "$window" "$1" "$2" click 1; }
-key() {
-  x windowfocus --sync "$window" || true
-  x key "$@"
-}
-type_text() {
-  x windowfocus --sync "$window" || true
-  x type --delay 15 "$1"
-}
+# Input through scripts/lib/window-input.sh (x, click, key, type_text, column_x).
 caption_now() { xdotool getwindowname "$window" 2>/dev/null; }
 top=137 # the top panel's height: pnlLeft and the grid begin below it
-grid_left=$((285 + 2))
 grid_row1_y=$((top + 2 + 20 + 10)) # below the 20-pixel header, inside the 20-pixel row
-column_x() {                       # the middle of grid column $1 (widths of the column catalogue)
-  local widths=(50 80 120 70 50 50 40 100 70 150 80 80 80 120 100) left=$grid_left i
-  for ((i = 0; i < $1; i++)); do left=$((left + widths[i])); done
-  echo $((left + widths[$1] / 2))
-}
 
 # Runs the input $3... (a click on a cell, a key) and presses Ctrl+C until the caption announces
 # $1 (a load or query may still be running), then checks the clipboard (wine hands it to X a

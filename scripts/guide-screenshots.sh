@@ -10,6 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/virtual-display.sh
+source scripts/lib/window-input.sh
 repo=$PWD
 out=${1:-docs/guide}
 [[ $out == /* ]] || out="$repo/$out"
@@ -88,23 +89,8 @@ sleep 2
 
 # Client coordinates at 96 dpi from the layout table (xdotool's window is the client area, inside
 # the frame): the top panel is 137 high, the grid begins at x 287.
-x() { xdotool "$@" 2>/dev/null; }
-click() { x mousemove --window "$window" "$1" "$2" click "${3:-1}"; }
-key() {
-  x windowfocus --sync "$window" || true
-  x key "$@"
-}
-type_text() {
-  x windowfocus --sync "$window" || true
-  x type --delay 15 "$1"
-}
 top=137
 row1=$((top + 2 + 20 + 10))
-column_x() {
-  local widths=(50 80 120 70 50 50 40 100 70 150 80 80 80 120 100) left=287 i
-  for ((i = 0; i < $1; i++)); do left=$((left + widths[i])); done
-  echo $((left + widths[$1] / 2))
-}
 # The screen, cut to what is drawn on it (the windows, their menus and dialogs): $1 names it.
 shot() {
   sleep "${2:-1.5}"
@@ -120,7 +106,7 @@ shot_top() {
   echo "$out/$2.png"
 }
 
-# 1. At start: the day folders of the root named on the command line; 全选 selects them all.
+# 1. At start: the day folders of the default root; 全选 selects them all.
 click 135 $((top + 247))
 shot 01-start
 # 2. Loaded.
@@ -153,7 +139,7 @@ x key Escape
 click "$(column_x 7)" $((row1 + 40)) 3
 shot 07-menu
 x key Escape
-# 7. The export dialog (Ctrl+S), its type list open.
+# 7. The export dialog (Ctrl+S).
 key ctrl+s
 sleep 2
 shot 08-export
